@@ -1,0 +1,4 @@
+#pragma once
+
+// The library's version, "MAJOR.MINOR.PATCH".
+const char* om_version();

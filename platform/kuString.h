@@ -1,0 +1,68 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <iosfwd>
+
+// Counted buffer shared by copies of a kuString. The characters follow the
+// header in the same allocation, NUL-terminated.
+struct kuRef {
+    std::atomic<int> count;
+    int length;
+
+    char* chars() { return reinterpret_cast<char*>(this + 1); }
+    static kuRef* make(int length);
+    static void release(kuRef* ref);
+};
+
+struct kuStringArray {};
+struct kuStringLit {};
+
+// Narrow string with a shared, atomically counted buffer. A string over a
+// literal (kuStringLit, ku_lit) points at the literal and owns nothing.
+// A string never given a value is invalid(); it reads as empty.
+class kuString {
+public:
+    kuString() = default;
+    kuString(const char* text);
+    kuString(kuStringArray, const char* text, int n);
+    constexpr kuString(kuStringLit, const char* literal, int n)
+        : m_data(literal), m_length(n), m_ref(nullptr) {}
+    kuString(const kuString& other);
+    kuString(kuString&& other) noexcept;
+    kuString& operator=(const kuString& other);
+    kuString& operator=(kuString&& other) noexcept;
+    ~kuString();
+
+    kuString operator+(const kuString& other) const;
+    kuString& operator+=(const kuString& other);
+
+    // <0, 0 or >0 as for strcmp; case_compare ignores ASCII case.
+    int compare(const kuString& other) const;
+    int case_compare(const kuString& other) const;
+    bool operator==(const kuString& other) const;
+    bool operator!=(const kuString& other) const { return !(*this == other); }
+
+    int length() const { return m_length; }
+    char operator[](int i) const { return m_data[i]; }
+    const char* c_str() const { return m_data ? m_data : ""; }
+    bool invalid() const { return m_data == nullptr; }
+
+    // Number of kuString objects sharing this buffer (0 for literals and
+    // invalid strings); for tests and diagnostics.
+    int share_count() const;
+
+private:
+    void assign_new(const char* a, int na, const char* b, int nb);
+
+    const char* m_data = nullptr;
+    int m_length = 0;
+    kuRef* m_ref = nullptr;
+};
+
+template <std::size_t N>
+constexpr kuString ku_lit(const char (&literal)[N]) {
+    return kuString(kuStringLit(), literal, static_cast<int>(N - 1));
+}
+
+std::ostream& operator<<(std::ostream& out, const kuString& s);

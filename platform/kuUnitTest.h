@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+// The unit-test harness. Checks report through utest_handler; the default
+// harness counts them and prints every failed one. A test program captures
+// reports by deriving from it and overriding utest_handler and printf.
+// get_tester() is the process-wide harness that suites report to.
+class kuUnitTest {
+public:
+    kuUnitTest();
+    virtual ~kuUnitTest();
+    kuUnitTest(const kuUnitTest&) = delete;
+    kuUnitTest& operator=(const kuUnitTest&) = delete;
+
+    virtual void utest_handler(int pass, const char* expression, const char* source_path, int line,
+                               const char* description, const char* function);
+    virtual void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    static kuUnitTest* get_tester();
+    // Installs the process-wide harness (null for none); returns the previous one.
+    static kuUnitTest* set_tester(kuUnitTest* tester);
+
+    // Formats a description. The text stays valid until release_varargs() or
+    // until the process ends, so nested steps may format and record in any
+    // order before the outer check uses its text.
+    static const char* build_varargs(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    static void release_varargs();
+
+    // printf-style formatting for harnesses that override printf.
+    static std::string format_va(const char* format, va_list args);
+
+    // The code between the two calls must raise at least n assertion reports
+    // (SY_ASSERT); check_assert() records whether it did as one report.
+    void expect_assert_min(int n);
+    void check_assert();
+
+    int passed() const { return m_passed; }
+    int failed() const { return m_failed; }
+    // Writes the closing line "N passed, N failed".
+    void print_summary(std::FILE* out) const;
+
+protected:
+    int m_passed = 0;
+    int m_failed = 0;
+
+private:
+    int m_assert_expected = 0;
+    int m_assert_count_at_start = 0;
+    bool m_expecting = false;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+// Marker of a shared owner's constructor for an object owned elsewhere.
+enum qcPrfExternMarker { qcPrfExtern };
+
+// Deleter of shared owners whose object is owned elsewhere: when the last
+// share goes it is handed the pointer and leaves the object alone. Its type
+// tells such owners apart (std::get_deleter).
+class qcPrfExternalDeleter {
+public:
+    qcPrfExternalDeleter() = default;
+    qcPrfExternalDeleter(const qcPrfExternalDeleter&) = default;
+    template <class T>
+    void operator()(T*) const noexcept {}
+};

@@ -1,0 +1,5 @@
+#include "platform/syProcessControl.h"
+
+#include <unistd.h>
+
+int syProcessControl::getpid() const { return static_cast<int>(::getpid()); }

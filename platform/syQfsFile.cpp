@@ -1,0 +1,43 @@
+#include "platform/syQfsFile.h"
+
+#include <sys/stat.h>
+
+syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
+    m_file = std::fopen(path.c_str(), mode == syQfsRead ? "rb" : "wb");
+    struct stat st;
+    if (m_file && (::fstat(fileno(m_file), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+}
+
+syQfsFileStdio::~syQfsFileStdio() { close(); }
+
+int syQfsFileStdio::close() {
+    if (!m_file)
+        return -1;
+    int rc = std::fclose(m_file);
+    m_file = nullptr;
+    return rc;
+}
+
+int syQfsFileStdio::seek(long long distance, int origin) {
+    if (!m_file)
+        return -1;
+    int whence = origin == 2 ? SEEK_END : origin == 1 ? SEEK_CUR : SEEK_SET;
+    return ::fseeko(m_file, static_cast<off_t>(distance), whence);
+}
+
+long long syQfsFileStdio::position() {
+    return m_file ? static_cast<long long>(::ftello(m_file)) : -1;
+}
+
+std::size_t syQfsFileStdio::read(void* buffer, std::size_t item_size, std::size_t count) {
+    return m_file ? std::fread(buffer, item_size, count, m_file) : 0;
+}
+
+std::size_t syQfsFileStdio::write(const void* buffer, std::size_t item_size, std::size_t count) {
+    return m_file ? std::fwrite(buffer, item_size, count, m_file) : 0;
+}
+
+int syQfsFileStdio::rewind() { return seek(0, 0); }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+#include "platform/kuString.h"
+
+// Open mode of a file object; 0 reads.
+using syQfsMode = int;
+enum { syQfsRead = 0, syQfsWrite = 1 };
+
+// A file object. A file that could not be opened reports failure from every
+// operation: seek and position give -1, read and write 0 items.
+class syIQfsFile {
+public:
+    virtual ~syIQfsFile() = default;
+    virtual bool is_open() const = 0;
+    virtual int close() = 0;
+    // origin 0: from the start, 1: from the current position, 2: from the end.
+    virtual int seek(long long distance, int origin) = 0;
+    virtual long long position() = 0;
+    virtual std::size_t read(void* buffer, std::size_t item_size, std::size_t count) = 0;
+    virtual std::size_t write(const void* buffer, std::size_t item_size, std::size_t count) = 0;
+    virtual int rewind() = 0;
+};
+
+// File object over a C stdio stream, opened by narrow (UTF-8) path. A
+// directory is refused as if it could not be opened.
+class syQfsFileStdio : public syIQfsFile {
+public:
+    syQfsFileStdio(const kuString& path, syQfsMode mode);
+    ~syQfsFileStdio() override;
+    syQfsFileStdio(const syQfsFileStdio&) = delete;
+    syQfsFileStdio& operator=(const syQfsFileStdio&) = delete;
+
+    bool is_open() const override { return m_file != nullptr; }
+    int close() override;
+    int seek(long long distance, int origin) override;
+    long long position() override;
+    std::size_t read(void* buffer, std::size_t item_size, std::size_t count) override;
+    std::size_t write(const void* buffer, std::size_t item_size, std::size_t count) override;
+    int rewind() override;
+
+private:
+    std::FILE* m_file = nullptr;
+};
+
+// Shared, counted handle on a file object; it owns the object it is built from.
+class syIQfsFileqcPrf {
+public:
+    syIQfsFileqcPrf() = default;
+    explicit syIQfsFileqcPrf(syIQfsFile* file) : m_file(file) {}
+
+    syIQfsFile* operator->() const { return m_file.get(); }
+    syIQfsFile* get() const { return m_file.get(); }
+    explicit operator bool() const { return m_file != nullptr; }
+    long use_count() const { return m_file.use_count(); }
+
+private:
+    std::shared_ptr<syIQfsFile> m_file;
+};
