@@ -28,9 +28,10 @@ public:
     kuService() = default;
     kuService(const kuService&) = delete;
     kuService& operator=(const kuService&) = delete;
-    virtual ~kuService();
 
+    // Virtual slots, in order: register_service, destructor, do_locate_service.
     virtual void register_service(const kuServiceName& name, std::shared_ptr<kuService> service);
+    virtual ~kuService();
 
     static kuService* get_instance();
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "dom/omNode.h"
+
+// Character data: text and comment nodes. For both, getData(), get_text()
+// and getNodeValue() return the same string.
+class omCharacterData : public virtual omNode {
+public:
+    omCharacterData() = default;
+    ~omCharacterData() override = default;
+
+    virtual syString getData() = 0;
+};
+
+// A text node; get_xml() escapes "&", "<" and ">".
+class omTextNode : public omCharacterData {
+public:
+    omTextNode() = default;
+    ~omTextNode() override = default;
+};
+
+// A comment node; get_xml() writes "<!--", the data unchanged, "-->".
+class omCommentNode : public omCharacterData {
+public:
+    omCommentNode() = default;
+    ~omCommentNode() override = default;
+};

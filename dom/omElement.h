@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+
+#include "dom/omNode.h"
+
+class omNodeList;
+
+// An element. Every node that can stand in a node list has this interface
+// (text and comment children are handed out as elements too).
+class omElement : public virtual omNode {
+public:
+    omElement() = default;
+    ~omElement() override = 0;
+
+    virtual syString getTagName() = 0;
+    virtual syString getAttribute(const syString& name) = 0;
+    virtual void setAttribute(const syString& name, const syString& value) = 0;
+    virtual void removeAttribute(const syString& name) = 0;
+    virtual bool hasAttribute(const syString& name) = 0;
+    // Nodes selected by an XPath expression, in document order; never empty
+    // as a handle. Expressions starting with "//" start at the document root.
+    virtual std::shared_ptr<omNodeList> selectNodes(const syString& xpath) = 0;
+    // The first selected node in document order, or an empty handle.
+    virtual std::shared_ptr<omElement> selectSingleNode(const syString& xpath) = 0;
+    // The attribute node of that name, or an empty handle.
+    virtual std::shared_ptr<omNode> getAttributeNode(const syString& name) = 0;
+    // Adds an attribute node; returns the attribute it replaced, if any.
+    virtual std::shared_ptr<omNode> setAttributeNode(std::shared_ptr<omNode> attribute) = 0;
+    // Removes an attribute node of this element and returns it.
+    virtual std::shared_ptr<omNode> removeAttributeNode(std::shared_ptr<omNode> attribute) = 0;
+    // Descendant elements of that name in document order ("*" matches all).
+    virtual std::shared_ptr<omNodeList> getElementsByTagName(const syString& name) = 0;
+    // Joins adjacent text children and drops empty ones.
+    virtual void normalize() = 0;
+};
+
+inline omElement::~omElement() = default;

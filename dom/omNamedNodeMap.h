@@ -1,0 +1,23 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/syString.h"
+
+class omNode;
+
+// The attribute map of an element: a live view of its attributes. Entries
+// are attribute nodes (name from getNodeName, value from getNodeValue).
+class omNamedNodeMap {
+public:
+    omNamedNodeMap() = default;
+
+    virtual int getLength() = 0;
+    virtual std::shared_ptr<omNode> item(int index) = 0;
+    virtual std::shared_ptr<omNode> getNamedItem(const syString& name) = 0;
+    // Removing an absent name raises an assertion report (SY_ASSERT).
+    virtual std::shared_ptr<omNode> removeNamedItem(const syString& name) = 0;
+    // Returns the attribute replaced under the same name, or an empty handle.
+    virtual std::shared_ptr<omNode> setNamedItem(std::shared_ptr<omNode> node) = 0;
+    virtual ~omNamedNodeMap() = default;
+};

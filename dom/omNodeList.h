@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+class omElement;
+
+// An ordered list of nodes. The back-end supplies at() and length(); the
+// cursor operations are implemented here on top of them. Items are handed
+// out as elements whatever their kind.
+class omNodeList {
+public:
+    omNodeList() = default;
+    virtual ~omNodeList() = default;
+
+    virtual std::shared_ptr<omElement> at(int index) = 0;
+    virtual int length() const = 0;
+    // The item at the cursor, unchecked: call only after operator++ said true.
+    virtual std::shared_ptr<omElement> operator()();
+    virtual bool isEmpty() const;
+    // Advances the cursor; true when it stands on an item. After the end the
+    // next call starts again at the first item.
+    virtual bool operator++();
+    virtual void reset();
+    // The next item, or an empty handle after the last one.
+    virtual std::shared_ptr<omElement> next_node();
+    virtual bool invalid() const;
+
+protected:
+    std::int32_t current = -1;
+};
