@@ -1,3 +1,0 @@
-#include <gtest/gtest.h>
-#include "platform/kuString.h"
-TEST(Build, Links) { EXPECT_EQ(kuString("ab").length(), 2); }
