@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running omxml needs on Debian 12, if missing.
+# Run as root (or with sudo available).
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libxml2-dev libgtest-dev libgmock-dev locales)
+if [ "${OMXML_WITH_BENCH:-0}" = 1 ]; then
+  packages+=(libbenchmark-dev libpugixml-dev librapidxml-dev)
+fi
+if [ "${OMXML_WITH_FUZZ:-0}" = 1 ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
+if [ "${OMXML_WITH_TIDY:-0}" = 1 ]; then
+  packages+=(clang-tidy clang-format)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  as_root apt-get update -qq
+  as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# A locale whose decimal separator is a comma, for the locale-aware number tests.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  as_root sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  as_root locale-gen >/dev/null
+fi
