@@ -32,6 +32,9 @@ kuString::kuString(kuStringArray, const char* text, int n) {
     assign_new(text, n < 0 ? 0 : n, nullptr, 0);
 }
 
+kuString::kuString(kuStringLit, const char* literal)
+    : m_data(literal), m_length(literal ? static_cast<int>(std::strlen(literal)) : 0), m_ref(nullptr) {}
+
 kuString::kuString(const kuString& other)
     : m_data(other.m_data), m_length(other.m_length), m_ref(other.m_ref) {
     if (m_ref)
@@ -46,6 +49,8 @@ kuString::kuString(kuString&& other) noexcept
 }
 
 kuString& kuString::operator=(const kuString& other) {
+    if (this == &other)
+        return *this;
     if (other.m_ref)
         other.m_ref->count.fetch_add(1, std::memory_order_relaxed);
     kuRef::release(m_ref);

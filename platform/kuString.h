@@ -26,8 +26,8 @@ public:
     kuString() = default;
     kuString(const char* text);
     kuString(kuStringArray, const char* text, int n);
-    constexpr kuString(kuStringLit, const char* literal, int n)
-        : m_data(literal), m_length(n), m_ref(nullptr) {}
+    kuString(kuStringLit, const char* literal, int n) : m_data(literal), m_length(n), m_ref(nullptr) {}
+    kuString(kuStringLit, const char* literal);
     kuString(const kuString& other);
     kuString(kuString&& other) noexcept;
     kuString& operator=(const kuString& other);
@@ -61,7 +61,7 @@ private:
 };
 
 template <std::size_t N>
-constexpr kuString ku_lit(const char (&literal)[N]) {
+kuString ku_lit(const char (&literal)[N]) {
     return kuString(kuStringLit(), literal, static_cast<int>(N - 1));
 }
 

@@ -11,7 +11,7 @@ syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
     }
 }
 
-syQfsFileStdio::~syQfsFileStdio() { close(); }
+syQfsFileStdio::~syQfsFileStdio() { syQfsFileStdio::close(); }
 
 int syQfsFileStdio::close() {
     if (!m_file)

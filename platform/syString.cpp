@@ -1,5 +1,6 @@
 #include "platform/syString.h"
 
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 
@@ -104,10 +105,10 @@ std::string syString::to_utf8() const {
     std::string out;
     out.reserve(m_text.size());
     for (std::size_t i = 0; i < m_text.size(); ++i) {
-        unsigned long cp = static_cast<unsigned long>(m_text[i]);
+        unsigned long cp = static_cast<std::uint32_t>(m_text[i]);
         if constexpr (sizeof(wchar_t) == 2) {
             if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < m_text.size()) {
-                unsigned long lo = static_cast<unsigned long>(m_text[i + 1]);
+                unsigned long lo = static_cast<std::uint32_t>(m_text[i + 1]);
                 if (lo >= 0xDC00 && lo < 0xE000) {
                     cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
                     ++i;
