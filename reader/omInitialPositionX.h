@@ -1,0 +1,24 @@
+#pragma once
+
+#include "reader/omPositionX.h"
+
+// The document-level cursor: placed at the buffer's first character, it reads
+// the XML declaration; the reader then enters the root element from it with
+// go_to_sub_tag. Each declaration operation starts again from the buffer's
+// first character and leaves m_current after what it read.
+class omInitialPositionX : public omPositionX {
+public:
+    explicit omInitialPositionX(char* buffer) : omPositionX(buffer) {}
+
+    kuString version();
+    // The declared encoding as written, or "utf-8".
+    kuString encoding();
+    // The declared standalone value, or "no".
+    kuString standalone();
+    // Just after the declaration and the whitespace and comments after it.
+    char* end_point();
+
+private:
+    // One pseudo-attribute name=Qvalue Q standing exactly at m_current.
+    kuString attribute_value(const kuString& name);
+};
