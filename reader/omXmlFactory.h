@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/kuMarkers.h"
+#include "platform/syPath.h"
+#include "platform/syQfsFile.h"
+#include "reader/omAbstractXmlReader.h"
+
+// Makes a reader on the file at a path. The release marker says the caller
+// owns the result; it selects nothing.
+class omIXmlPathFactory {
+public:
+    virtual std::unique_ptr<omAbstractXmlReader> create_xml_reader_path(kuPtrRelease release,
+                                                                        const syPath& path) const = 0;
+    virtual ~omIXmlPathFactory();
+};
+
+// Makes a reader on a file object the caller already holds a handle on.
+class omIXmlFileFactory {
+public:
+    virtual std::unique_ptr<omAbstractXmlReader> create_xml_reader_file(kuPtrRelease release,
+                                                                        const syIQfsFileqcPrf& file) const = 0;
+    virtual ~omIXmlFileFactory();
+};
+
+// Makes omSimpleXmlReader objects. Neither operation reads: the caller calls
+// read_file. A reader made from a path owns its file object alone, so the file
+// is closed when the reader is destroyed; a reader made from a handle shares
+// the file object with the caller.
+class omSimpleXmlFactory : public omIXmlPathFactory, public omIXmlFileFactory {
+public:
+    omSimpleXmlFactory() = default;
+    std::unique_ptr<omAbstractXmlReader> create_xml_reader_path(kuPtrRelease release,
+                                                                const syPath& path) const override;
+    std::unique_ptr<omAbstractXmlReader> create_xml_reader_file(kuPtrRelease release,
+                                                                const syIQfsFileqcPrf& file) const override;
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <utility>
+
+#include "platform/qcPrf.h"
+#include "reader/omAbstractXmlReader.h"
+#include "reader/omInitialPositionX.h"
+
+// Single owner of one object. A pointer it is given, even one to const,
+// becomes its own: it deletes the object when replaced, reset or destroyed,
+// unless release() handed it back first.
+template <class T>
+class omSingleOwner {
+public:
+    omSingleOwner() = default;
+    explicit omSingleOwner(T* p) : m_p(p) {}
+    omSingleOwner(const omSingleOwner&) = delete;
+    omSingleOwner& operator=(const omSingleOwner&) = delete;
+    ~omSingleOwner() { delete m_p; }
+
+    omSingleOwner& operator=(const T* p) { return become(p); }
+    // Taking over the pointer already held keeps the object alive.
+    omSingleOwner& become(const T* p) {
+        if (p != m_p) {
+            delete m_p;
+            m_p = const_cast<T*>(p);
+        }
+        return *this;
+    }
+    void reset() { become(nullptr); }
+    T* release() { return std::exchange(m_p, nullptr); }
+    void swap(omSingleOwner& other) { std::swap(m_p, other.m_p); }
+
+    T* operator->() const { return m_p; }
+    T* get() const { return m_p; }
+
+private:
+    T* m_p = nullptr;
+};
+
+// The reader's document-level cursor.
+using omInitialPositionXqcPrg = omSingleOwner<omInitialPositionX>;
+// A reader, deleted whole through its virtual destructor.
+using omAbstractXmlReaderqcPrg = omSingleOwner<omAbstractXmlReader>;
+
+// Shared, counted owner of a reader. A reader owned elsewhere is shared with
+// the qcPrfExtern constructor: its last share hands the pointer to a
+// qcPrfExternalDeleter instead of deleting it.
+class omAbstractXmlReaderqcPrf {
+public:
+    omAbstractXmlReaderqcPrf() = default;
+    explicit omAbstractXmlReaderqcPrf(omAbstractXmlReader* p) : m_p(p) {}
+    omAbstractXmlReaderqcPrf(std::shared_ptr<omAbstractXmlReader> p) : m_p(std::move(p)) {}
+    omAbstractXmlReaderqcPrf(qcPrfExternMarker, omAbstractXmlReader* p) : m_p(p, qcPrfExternalDeleter()) {}
+
+    operator std::shared_ptr<omAbstractXmlReader>() const { return m_p; }
+    omAbstractXmlReader* operator->() const { return m_p.get(); }
+    omAbstractXmlReader* get() const { return m_p.get(); }
+
+private:
+    // Lets the tests reach external(), which stays private to users.
+    friend class omAbstractXmlReaderqcPrfTestAccess;
+
+    // True when the count block's deleter is a qcPrfExternalDeleter.
+    bool external() const { return std::get_deleter<qcPrfExternalDeleter>(m_p) != nullptr; }
+
+    std::shared_ptr<omAbstractXmlReader> m_p;
+};
