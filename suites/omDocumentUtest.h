@@ -1,0 +1,20 @@
+#pragma once
+
+#include "factory/omDocumentFactory.h"
+
+class kuUnitTest;
+
+// Conformance suite of omDocument: getElementsByTagName on a loaded document.
+class omDocumentUtest {
+public:
+    explicit omDocumentUtest(kuUnitTest* tester);
+    ~omDocumentUtest();
+
+    void run_tests(const omDocumentFactory& factory) const;
+
+protected:
+    void test_get_elements_by_tag_name(const omDocumentFactory& factory) const;
+
+private:
+    kuUnitTest* m_tester;
+};
