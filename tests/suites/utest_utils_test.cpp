@@ -1,0 +1,77 @@
+// omUtestUtils: process-unique file names and the replacing file writer with
+// its two prerequisite reports.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+#include "suites/omUtestUtils.h"
+#include "tests/suites/suite_harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(UtestUtils, UniquifyKeepsTheBaseAndAppendsProcessIdAndExtension) {
+    const syString base = SYSTRING("./odd\u00A0name with %20 and \u0444");
+    const syPath path = omUtestUtils::uniquify_filename(base, SYSTRING("xsd"));
+    const std::wstring expected = base.wstr() + L"_" + std::to_wstring(::getpid()) + L".xsd";
+    EXPECT_EQ(path.text().wstr(), expected);
+}
+
+class WriteData : public ::testing::Test {
+protected:
+    SuiteWorkspace workspace;
+    RecordingTester tester;
+};
+
+TEST_F(WriteData, WritesTheBytesAsGivenAndReportsNothing) {
+    omUtestUtils::write_data(syPath(SYSTRING("./plain.xml")), "<a>\n\xC3\xA9</a>");
+    EXPECT_EQ(read_file("plain.xml"), "<a>\n\xC3\xA9</a>");
+    EXPECT_TRUE(tester.reports().empty());
+}
+
+TEST_F(WriteData, ReplacesTheWholeContentOfAnExistingFile) {
+    const syPath path(SYSTRING("./twice.xml"));
+    omUtestUtils::write_data(path, "a much longer first content");
+    omUtestUtils::write_data(path, "short");
+    EXPECT_EQ(read_file("twice.xml"), "short");
+    omUtestUtils::write_data(path, "");
+    EXPECT_TRUE(fs::exists("twice.xml"));
+    EXPECT_EQ(fs::file_size("twice.xml"), 0u);
+    EXPECT_TRUE(tester.reports().empty());
+}
+
+TEST_F(WriteData, UnopenableFileIsOneFailedPrerequisite) {
+    omUtestUtils::write_data(syPath(SYSTRING("./no/such/dir/file.xml")), "<a/>");
+    ASSERT_EQ(tester.reports().size(), 1u);
+    const RecordedReport& r = tester.reports()[0];
+    EXPECT_EQ(r.pass, 0);
+    EXPECT_EQ(r.expression, "fp");
+    EXPECT_EQ(r.description, "Prerequisite: unable to open file");
+    EXPECT_EQ(r.function, "omUtestUtils::write_data");
+    EXPECT_EQ(r.source_path, "source/utest/omUtestUtils");
+    EXPECT_FALSE(fs::exists("no"));
+}
+
+TEST_F(WriteData, UndeletableFileIsReportedBeforeTheOpen) {
+    // A directory in the way can be neither deleted nor opened for writing.
+    fs::create_directories("busy.xml/inside");
+    omUtestUtils::write_data(syPath(SYSTRING("./busy.xml")), "<a/>");
+    ASSERT_EQ(tester.reports().size(), 2u);
+    EXPECT_EQ(tester.reports()[0].expression, "path.delete_file()");
+    EXPECT_EQ(tester.reports()[0].description, "Prerequisite: delete existing file");
+    EXPECT_EQ(tester.reports()[0].pass, 0);
+    EXPECT_EQ(tester.reports()[1].expression, "fp");
+    EXPECT_TRUE(fs::is_directory("busy.xml/inside"));
+}
+
+} // namespace
