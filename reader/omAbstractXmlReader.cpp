@@ -13,8 +13,7 @@ bool omAbstractXmlReader::matches_utf8(const kuString& name) {
 }
 
 bool omAbstractXmlReader::matches_utf16(const kuString& name) {
-    return name == ku_lit("UTF-16") || name == ku_lit("utf-16") || name == ku_lit("UTF16") ||
-           name == ku_lit("utf16");
+    return name == ku_lit("UTF-16") || name == ku_lit("utf-16") || name == ku_lit("UTF16") || name == ku_lit("utf16");
 }
 
 bool omAbstractXmlReader::is_safe_ascii(const kuString& text) {

@@ -16,9 +16,7 @@ omEndException::omEndException(const omEndException& other) = default;
 omEndException& omEndException::operator=(const omEndException& other) = default;
 omEndException::~omEndException() = default;
 
-kuString omEndException::explanation() {
-    return ku_lit("omEndException:: Xml reader moved of the end of the file\n");
-}
+kuString omEndException::explanation() { return ku_lit("omEndException:: Xml reader moved of the end of the file\n"); }
 
 omCharException::omCharException(char expected) : m_expected(expected) {}
 omCharException::omCharException(const omCharException& other) = default;
@@ -27,6 +25,5 @@ omCharException::~omCharException() = default;
 
 kuString omCharException::explanation() {
     const char expected[] = {m_expected, '\n'};
-    return ku_lit("omCharException:: Xml file did not contain expected char ") +
-           kuString(kuStringArray(), expected, 2);
+    return ku_lit("omCharException:: Xml file did not contain expected char ") + kuString(kuStringArray(), expected, 2);
 }

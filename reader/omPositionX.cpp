@@ -174,9 +174,7 @@ bool omPositionX::is_comment() const { return is_bytes("<!--", 4); }
 bool omPositionX::is_cdata() const { return is_bytes("<![CDATA[", 9); }
 bool omPositionX::is_closing_tag() const { return is_bytes("</", 2); }
 
-bool omPositionX::is_opening_tag() const {
-    return is_char('<') && !is_closing_tag() && !is_comment() && !is_cdata();
-}
+bool omPositionX::is_opening_tag() const { return is_char('<') && !is_closing_tag() && !is_comment() && !is_cdata(); }
 
 bool omPositionX::is_tag() const { return !is_comment() && !is_cdata() && is_char('<'); }
 

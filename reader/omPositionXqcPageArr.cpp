@@ -166,8 +166,8 @@ void omPositionXqcPageArrPrgqcPrgqcPageArr::copyout(Element* dst, int n, int fro
         dst[to + i] = read(from + i);
 }
 
-omPositionXqcPageArrPrgqcPrgqcPageArr& omPositionXqcPageArrPrgqcPrgqcPageArr::become(
-    kuCopy, const omPositionXqcPageArrPrgqcPrgqcPageArr& source) {
+omPositionXqcPageArrPrgqcPrgqcPageArr&
+omPositionXqcPageArrPrgqcPrgqcPageArr::become(kuCopy, const omPositionXqcPageArrPrgqcPrgqcPageArr& source) {
     if (&source == this)
         return *this;
     clear(1);

@@ -84,7 +84,9 @@ protected:
 private:
     friend class omPositionXqcPageArrPrgqcPrgqcPageArrqcIterator;
 
-    Element* block(int b) const { return static_cast<Element*>(static_cast<const kuAnyqcPageArrINTERNALqcDynArr&>(m_table)[b]); }
+    Element* block(int b) const {
+        return static_cast<Element*>(static_cast<const kuAnyqcPageArrINTERNALqcDynArr&>(m_table)[b]);
+    }
     void set_paging(int shift);
     void destroy_blocks_from(int b);
 
