@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+
+#include "factory/omDocumentFactory.h"
+
+class lxSchemaCache;
+
+// The document factory of the libxml2 back-end.
+class lxDocumentFactory : public omDocumentFactory {
+public:
+    lxDocumentFactory();
+    ~lxDocumentFactory() override;
+
+    std::shared_ptr<omDocument> createDocument(const syString& rootName) const override;
+    std::shared_ptr<omDocument> loadDocument(const syPath& path, const omLoadOptions& options,
+                                             omParseError& error) const override;
+    std::shared_ptr<omDocument> loadDocument(const syByteArray& data, const omLoadOptions& options,
+                                             omParseError& error) const override;
+    // UTF-8 with an XML declaration; false for a document without document element.
+    bool saveDocument(std::shared_ptr<omDocument> document, syByteArray& output) override;
+    // Through a temporary file renamed over path: a failed save leaves the old file as it was.
+    bool saveDocument(std::shared_ptr<omDocument> document, const syPath& path) override;
+
+private:
+    std::unique_ptr<lxSchemaCache> m_schemas;
+};
+
+// Creates a factory, registers it with kuService::get_instance() under
+// "XMLService" and returns it.
+std::shared_ptr<omDocumentFactory> lx_register_xml_service();

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_set>
+
+#include <libxml/tree.h>
+#include <libxml/xpath.h>
+
+class omDocument;
+class omElement;
+class omNode;
+
+// Owns one libxml2 document and every node of it that is not in the tree
+// (created and not yet inserted, or removed). Node handles share the owner,
+// so the document lives as long as any handle to any of its nodes.
+//
+// Each node counts the handles (and lists and maps) that refer to it in its
+// _private field; a subtree that nothing refers to can be freed as soon as it
+// leaves the tree, the others wait for the owner's end.
+class lxDocumentOwner : public std::enable_shared_from_this<lxDocumentOwner> {
+public:
+    explicit lxDocumentOwner(xmlDocPtr doc);
+    lxDocumentOwner(const lxDocumentOwner&) = delete;
+    lxDocumentOwner& operator=(const lxDocumentOwner&) = delete;
+    ~lxDocumentOwner();
+
+    xmlDocPtr doc() const { return m_doc; }
+
+    // Handles of the right kind for a node: element, text, comment, ...
+    std::shared_ptr<omNode> node(xmlNodePtr node);
+    // Handles for list items: every kind of node as an element.
+    std::shared_ptr<omElement> item(xmlNodePtr node);
+    std::shared_ptr<omDocument> document();
+
+    // A node that has no parent now: kept until it is inserted or the owner ends.
+    void track_detached(xmlNodePtr node);
+    // A tracked node that got a parent.
+    void untrack(xmlNodePtr node);
+    // A subtree just taken out of the tree that a handle still refers to:
+    // made independent of its former ancestors' namespace declarations and
+    // tracked.
+    void keep_detached(xmlNodePtr node);
+    // A subtree just taken out of the tree: freed at once when nothing refers
+    // into it, kept otherwise.
+    void discard(xmlNodePtr node);
+
+    // The document's XPath context, made on first use.
+    xmlXPathContextPtr xpath_context();
+
+    static void acquire(xmlNodePtr node) {
+        node->_private = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(node->_private) + 1);
+    }
+    static void release(xmlNodePtr node) {
+        node->_private = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(node->_private) - 1);
+    }
+    static bool referenced(xmlNodePtr node) { return node->_private != nullptr; }
+    // True when any node of the subtree, attributes included, is referred to.
+    static bool referenced_subtree(xmlNodePtr node);
+    // Clears the counts of a freshly copied subtree.
+    static void clear_references(xmlNodePtr node);
+
+private:
+    xmlDocPtr m_doc;
+    // Namespaces of detached attributes, which cannot declare their own.
+    xmlNsPtr m_detached_ns = nullptr;
+    xmlXPathContextPtr m_xpath = nullptr;
+    std::unordered_set<xmlNodePtr> m_detached;
+};

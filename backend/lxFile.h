@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+// Whole-file reading and atomic replacement, by file name used byte for byte
+// (no URI unescaping, no decompression).
+class lxFile {
+public:
+    // Reads the file at path; false, with the reason in error, when it cannot.
+    static bool read(const std::string& path, std::string& bytes, std::string& error);
+    // Writes a temporary file in the directory of path through write and
+    // renames it over path, so the old file stays intact unless the whole new
+    // one was written. False, leaving no temporary file, on any failure.
+    static bool replace(const std::string& path, const std::function<bool(int fd)>& write);
+    static bool write_all(int fd, const char* data, std::size_t n);
+};

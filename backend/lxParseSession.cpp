@@ -1,0 +1,183 @@
+#include "backend/lxParseSession.h"
+
+#include <cctype>
+#include <climits>
+#include <cstring>
+
+#include <unistd.h>
+
+#include "backend/lxFile.h"
+#include "backend/lxString.h"
+
+namespace {
+
+thread_local lxParseSession* t_session = nullptr;
+
+std::string trimmed(const char* text) {
+    std::string s = text ? text : "";
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.pop_back();
+    return s;
+}
+
+int hex_value(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string percent_decoded(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hex_value(text[i + 1]) >= 0 && hex_value(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex_value(text[i + 1]) * 16 + hex_value(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// "scheme:" at the start of a URI, lower-cased; empty for a plain file name.
+std::string scheme_of(const std::string& uri) {
+    std::size_t i = 0;
+    while (i < uri.size() &&
+           (std::isalnum(static_cast<unsigned char>(uri[i])) || uri[i] == '+' || uri[i] == '-' || uri[i] == '.'))
+        ++i;
+    // One letter before a colon is a drive or a file name, not a scheme.
+    if (i < 2 || i >= uri.size() || uri[i] != ':' || !std::isalpha(static_cast<unsigned char>(uri[0])))
+        return std::string();
+    std::string scheme = uri.substr(0, i);
+    for (char& c : scheme)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return scheme;
+}
+
+} // namespace
+
+lxParseSession::lxParseSession(Resources resources)
+    : m_resources(resources), m_previous(t_session), m_saved_handler(xmlStructuredError),
+      m_saved_context(xmlStructuredErrorContext), m_saved_opener(xmlParserInputBufferCreateFilenameValue) {
+    t_session = this;
+    xmlSetStructuredErrorFunc(this, &lxParseSession::report);
+    xmlParserInputBufferCreateFilenameValue = &lxParseSession::open_resource;
+}
+
+lxParseSession::~lxParseSession() {
+    xmlParserInputBufferCreateFilenameValue = m_saved_opener;
+    xmlSetStructuredErrorFunc(m_saved_context, m_saved_handler);
+    t_session = m_previous;
+}
+
+void lxParseSession::fail(const std::string& message, const std::string& url, int line, int column) {
+    if (m_failed)
+        return;
+    m_failed = true;
+    m_failure.message = message;
+    m_failure.url = url;
+    m_failure.line = line;
+    m_failure.column = column;
+}
+
+void lxParseSession::fill(omParseError& error, const std::string& default_url) const {
+    error = omParseError(lxString::from_xml(m_failure.message.data(), m_failure.message.size()));
+    const std::string& url = m_failure.url.empty() ? default_url : m_failure.url;
+    error.set_url(lxString::from_xml(url.data(), url.size()));
+    error.set_line_number(m_failure.line);
+    error.set_column_number(m_failure.column);
+}
+
+void lxParseSession::report(void*, xmlErrorPtr error) {
+    lxParseSession* session = t_session;
+    if (!session || !error || session->m_muted || session->m_failed)
+        return;
+    bool fatal = error->level >= XML_ERR_ERROR;
+    // A resource that could not be read would silently be missing from the result.
+    if (error->domain == XML_FROM_IO)
+        fatal = true;
+    // A schema import that libxml2 skips would leave its namespace unchecked.
+    if (error->domain == XML_FROM_SCHEMASP &&
+        (error->code == XML_SCHEMAP_WARN_SKIP_SCHEMA || error->code == XML_SCHEMAP_WARN_UNLOCATED_SCHEMA))
+        fatal = true;
+    if (!fatal)
+        return;
+    std::string url = error->file ? error->file : "";
+    if (scheme_of(url) == "file")
+        url = file_name(url);
+    session->fail(trimmed(error->message), url, error->line > 0 ? error->line : -1, error->int2 > 0 ? error->int2 : -1);
+}
+
+std::string lxParseSession::file_name(const std::string& uri) {
+    std::string scheme = scheme_of(uri);
+    if (scheme.empty())
+        return uri;
+    if (scheme != "file")
+        return std::string();
+    std::string rest = uri.substr(5);
+    if (rest.compare(0, 11, "//localhost") == 0)
+        rest.erase(0, 11);
+    else if (rest.compare(0, 2, "//") == 0)
+        rest.erase(0, 2);
+    return percent_decoded(rest);
+}
+
+std::string lxParseSession::file_uri(const std::string& name) {
+    std::string absolute = name;
+    if (absolute.empty() || absolute[0] != '/') {
+        char cwd[PATH_MAX];
+        if (::getcwd(cwd, sizeof cwd))
+            absolute = std::string(cwd) + "/" + absolute;
+    }
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (char c : absolute) {
+        auto b = static_cast<unsigned char>(c);
+        if (std::isalnum(b) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[b >> 4];
+            uri += hex[b & 0xF];
+        }
+    }
+    return uri;
+}
+
+xmlParserInputBufferPtr lxParseSession::open_resource(const char* uri, xmlCharEncoding encoding) {
+    lxParseSession* session = t_session;
+    if (!session || !uri || session->m_resources == no_resources)
+        return nullptr;
+    std::string name = uri;
+    std::string bytes;
+    auto provided = session->m_provided.find(name);
+    if (provided != session->m_provided.end()) {
+        bytes = provided->second;
+    } else {
+        std::string path = file_name(name);
+        if (path.empty()) {
+            session->fail("not loaded, the network is never used: " + name, name);
+            return nullptr;
+        }
+        std::string error;
+        bool read = lxFile::read(path, bytes, error);
+        // A name built from a URI may carry escapes that the file name does not.
+        if (!read && path.find('%') != std::string::npos) {
+            path = percent_decoded(path);
+            read = lxFile::read(path, bytes, error);
+        }
+        if (!read)
+            return nullptr;
+        session->m_files_read.emplace_back(path, bytes);
+        if (session->m_resources == schema_files && session->m_filter)
+            bytes = session->m_filter(bytes, name);
+    }
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+        return nullptr;
+    return xmlParserInputBufferCreateMem(bytes.data(), static_cast<int>(bytes.size()), encoding);
+}

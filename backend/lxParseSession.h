@@ -1,0 +1,81 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <libxml/parser.h>
+#include <libxml/xmlIO.h>
+#include <libxml/xmlerror.h>
+
+#include "factory/omParseError.h"
+
+// The scope of one libxml2 parse on the current thread: collects the first
+// failure that libxml2 (or the back-end) reports, and decides which external
+// resources may be read. On construction it installs its handlers in
+// libxml2's per-thread settings (structured error handler, input opener) and
+// on destruction puts the previous ones back, so nothing outside the session
+// changes.
+class lxParseSession {
+public:
+    enum Resources {
+        no_resources, // nothing outside the document is ever read
+        local_files,  // local files by name; never the network
+        schema_files, // like local_files, and schema documents pass the schema filter
+    };
+
+    struct Failure {
+        std::string message;
+        std::string url;
+        int line = -1;
+        int column = -1;
+    };
+
+    explicit lxParseSession(Resources resources);
+    lxParseSession(const lxParseSession&) = delete;
+    lxParseSession& operator=(const lxParseSession&) = delete;
+    ~lxParseSession();
+
+    // The first failure counts; later ones are ignored.
+    void fail(const std::string& message, const std::string& url = std::string(), int line = -1, int column = -1);
+    bool failed() const { return m_failed; }
+    const Failure& failure() const { return m_failure; }
+    // Fills a parse error from the failure; default_url stands in for a missing url.
+    void fill(omParseError& error, const std::string& default_url) const;
+
+    // A document served for uri without reading any file.
+    void provide(const std::string& uri, std::string bytes) { m_provided[uri] = std::move(bytes); }
+    // Rewrites each resource read (bytes, url) before libxml2 parses it.
+    void set_filter(std::function<std::string(const std::string&, const std::string&)> filter) {
+        m_filter = std::move(filter);
+    }
+    // The files read through the session: (file name, bytes as read).
+    const std::vector<std::pair<std::string, std::string>>& files_read() const { return m_files_read; }
+    // While muted, libxml2's reports are dropped (for the session's own probes).
+    void set_muted(bool muted) { m_muted = muted; }
+
+    // Structured error handler for libxml2; reports reach the session of the current thread.
+    static void report(void* data, xmlErrorPtr error);
+    // The local file name of a "file:" URI or plain path; empty for any other scheme.
+    static std::string file_name(const std::string& uri);
+    // A "file:" URI for a file name, made absolute and percent-escaped.
+    static std::string file_uri(const std::string& name);
+
+private:
+    static xmlParserInputBufferPtr open_resource(const char* uri, xmlCharEncoding encoding);
+
+    Resources m_resources;
+    bool m_failed = false;
+    bool m_muted = false;
+    Failure m_failure;
+    std::map<std::string, std::string> m_provided;
+    std::function<std::string(const std::string&, const std::string&)> m_filter;
+    std::vector<std::pair<std::string, std::string>> m_files_read;
+
+    lxParseSession* m_previous;
+    xmlStructuredErrorFunc m_saved_handler;
+    void* m_saved_context;
+    xmlParserInputBufferCreateFilenameFunc m_saved_opener;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <libxml/xmlschemas.h>
+
+#include "backend/lxParseSession.h"
+#include "factory/omLoadOptions.h"
+
+// Compiled schema sets by the schemas that load options name: each external
+// schema for its namespace, the no-namespace schema for elements without one.
+// A set is compiled once and reused while every file it was built from still
+// holds the same bytes.
+class lxSchemaCache {
+public:
+    lxSchemaCache() = default;
+    lxSchemaCache(const lxSchemaCache&) = delete;
+    lxSchemaCache& operator=(const lxSchemaCache&) = delete;
+    ~lxSchemaCache() = default;
+
+    // Whether options ask for validation against at least one schema.
+    static bool wanted(const omLoadOptions& options);
+    // The compiled schemas of options; null after reporting the reason to session.
+    std::shared_ptr<xmlSchema> get(const omLoadOptions& options, lxParseSession& session);
+
+private:
+    struct Source {
+        std::string ns;
+        bool has_namespace;
+        std::string path;
+        bool operator==(const Source& other) const {
+            return ns == other.ns && has_namespace == other.has_namespace && path == other.path;
+        }
+    };
+    struct Entry {
+        std::vector<Source> sources;
+        std::vector<std::pair<std::string, std::string>> files;
+        std::shared_ptr<xmlSchema> schema;
+    };
+
+    static std::shared_ptr<xmlSchema> compile(const std::vector<Source>& sources, Entry& entry,
+                                              lxParseSession& session);
+    static bool fresh(const Entry& entry);
+
+    std::mutex m_mutex;
+    std::list<Entry> m_entries;
+};
