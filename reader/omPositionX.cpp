@@ -1,27 +1,277 @@
 #include "reader/omPositionX.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "reader/omException.h"
+
+// The scanning itself lives in this file's internal functions: in a shared
+// library the compiler may not inline the exported members into each other,
+// and the cursor is the reader's hot path. The members only delegate.
+// Every function here keeps the cursor's rules exactly: a position moved
+// onto the NUL throws the end error, and a look-ahead reads as read_char does.
 
 namespace {
 
-inline bool is_space_byte(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+[[noreturn]] __attribute__((noinline, cold)) void end_error() { throw omEndException(); }
+[[noreturn]] __attribute__((noinline, cold)) void char_error(char expected) { throw omCharException(expected); }
 
 // Empty results point at a literal, so they cost no allocation.
 inline kuString span_string(const char* from, const char* to) {
     return to > from ? kuString(kuStringArray(), from, static_cast<int>(to - from)) : ku_lit("");
 }
 
-inline bool same_bytes(const char* a, const char* a_end, const char* b, const char* b_end) {
-    return a_end - a == b_end - b && std::memcmp(a, b, static_cast<std::size_t>(a_end - a)) == 0;
+[[noreturn]] __attribute__((noinline, cold)) void tag_error(const char* name, const char* name_end) {
+    throw omTagException(span_string(name, name_end));
 }
 
-// The names of the elements skip_object has entered and not yet left, kept
-// as ranges into the buffer; deep nesting grows a heap vector, not the
-// machine stack.
+inline bool is_space_byte(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+
+// Tag and attribute names are short: a loop beats a call to memcmp.
+inline bool same_bytes(const char* a, const char* a_end, const char* b, const char* b_end) {
+    if (a_end - a != b_end - b)
+        return false;
+    while (a != a_end) {
+        if (*a++ != *b++)
+            return false;
+    }
+    return true;
+}
+
+// strchr(p, c), inline. Tags and texts are mostly short, so a call to the
+// library's scan costs more than the scan itself. With SSE2 it reads aligned
+// 16-byte blocks, which never cross a page: the bytes of a block beyond the
+// NUL (or before p) are read but never looked at, which is why the address
+// sanitizer is kept out of this one function.
+#if defined(__SSE2__)
+__attribute__((no_sanitize_address)) inline char* find_char(char* p, char c) {
+    if (*p == c)
+        return p;
+    const __m128i wanted = _mm_set1_epi8(c);
+    const __m128i nul = _mm_setzero_si128();
+    const unsigned skip = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(p) & 15u);
+    const char* block = p - skip;
+    __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+    unsigned hits = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, wanted), _mm_cmpeq_epi8(bytes, nul))));
+    hits &= ~0u << skip;
+    while (hits == 0) {
+        block += 16;
+        bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+        hits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, wanted), _mm_cmpeq_epi8(bytes, nul))));
+    }
+    char* found = p + (block - p) + __builtin_ctz(hits);
+    return *found == c ? found : nullptr;
+}
+#else
+inline char* find_char(char* p, char c) { return std::strchr(p, c); }
+#endif
+
+// ---- moving ----------------------------------------------------------------
+
+inline void step(char*& cur) {
+    if (*cur == '\0')
+        end_error();
+    ++cur;
+    if (*cur == '\0')
+        end_error();
+}
+
+inline char take(char*& cur) {
+    char c = *cur;
+    step(cur);
+    return c;
+}
+
+inline void expect(char*& cur, char c) {
+    if (*cur != c)
+        char_error(c);
+    step(cur);
+}
+
+inline void expect_all(char*& cur, const char* s, int n) {
+    for (int i = 0; i < n; ++i)
+        expect(cur, s[i]);
+}
+
+inline void pass_space(char*& cur) {
+    while (is_space_byte(*cur)) {
+        ++cur;
+        if (*cur == '\0')
+            end_error();
+    }
+}
+
+// read_string_to_char's scan: cur ends on c.
+inline void to_char(char*& cur, char c) {
+    if (*cur == c)
+        return;
+    char* found = find_char(cur, c);
+    if (!found || *found == '\0') {
+        cur += std::strlen(cur);
+        end_error();
+    }
+    cur = found;
+}
+
+inline void pass_tag(char*& cur) {
+    to_char(cur, '>');
+    step(cur);
+}
+
+// The pair scan of comments and CDATA sections: reads characters, and after
+// each c the next one, until that next one is c too.
+inline void pass_pair(char*& cur, char c) {
+    for (;;) {
+        char* found = find_char(cur, c);
+        if (!found) {
+            cur += std::strlen(cur);
+            end_error();
+        }
+        cur = found;
+        step(cur);
+        if (take(cur) == c)
+            return;
+    }
+}
+
+inline void pass_comment(char*& cur) {
+    expect_all(cur, "<!--", 4);
+    pass_pair(cur, '-');
+    expect(cur, '>');
+}
+
+// Returns where the section's content begins; it ends 3 before cur.
+inline const char* pass_cdata(char*& cur) {
+    expect_all(cur, "<![CDATA[", 9);
+    const char* content = cur;
+    pass_pair(cur, ']');
+    expect(cur, '>');
+    return content;
+}
+
+// ---- looking ahead ---------------------------------------------------------
+
+// is_string on bytes: the character after each one compared must not be the
+// NUL, checked before the comparison as read_char checks it.
+inline bool looks_at(const char* p, const char* s, int n) {
+    if (n > 0 && *p == '\0')
+        end_error();
+    for (int i = 0; i < n; ++i) {
+        if (p[i + 1] == '\0')
+            end_error();
+        if (p[i] != s[i])
+            return false;
+    }
+    return true;
+}
+
+inline bool at_comment(const char* p) { return looks_at(p, "<!--", 4); }
+inline bool at_cdata(const char* p) { return looks_at(p, "<![CDATA[", 9); }
+inline bool at_closing(const char* p) { return looks_at(p, "</", 2); }
+inline bool at_opening(const char* p) { return *p == '<' && !at_closing(p) && !at_comment(p) && !at_cdata(p); }
+
+// What stands at p, told from p[0..2] as the tests above tell it. For text,
+// a start tag and a closing tag every order of the tests reads just these
+// bytes (a text's first byte or "<x" differs from every marker by its first
+// or second byte), so their end errors are thrown here, where the tests would
+// throw them. "<!" may open a comment or a CDATA section: kBang leaves it to
+// the tests, in the caller's order.
+enum omKind { kText, kStart, kClosing, kBang };
+
+inline omKind quick_kind(const char* p) {
+    if (p[0] == '\0' || p[1] == '\0')
+        end_error();
+    if (p[0] != '<')
+        return kText;
+    if (p[2] == '\0')
+        end_error();
+    if (p[1] == '/')
+        return kClosing;
+    return p[1] == '!' ? kBang : kStart;
+}
+
+// "<" + name or "</" + name, each compared as looks_at compares.
+inline bool at_tag_name(const char* p, const char* name, int n) {
+    if (*p == '\0')
+        end_error();
+    for (int prefix = 1; prefix <= 2; ++prefix) {
+        bool match = true;
+        for (int i = 0; i < prefix + n; ++i) {
+            if (p[i + 1] == '\0')
+                end_error();
+            char want = i == 0 ? '<' : i < prefix ? '/' : name[i - prefix];
+            if (p[i] != want) {
+                match = false;
+                break;
+            }
+        }
+        if (match)
+            return true;
+    }
+    return false;
+}
+
+// read_tag's scan at p: returns the end of the name and sets name to its start.
+inline const char* tag_name(const char* p, const char*& name) {
+    if (*p != '<')
+        char_error('<');
+    if (*++p == '\0')
+        end_error();
+    if (*p == '/' && *++p == '\0')
+        end_error();
+    name = p;
+    while (*p != ' ' && *p != '>') {
+        if (*++p == '\0')
+            end_error();
+    }
+    return p;
+}
+
+inline bool closes_itself(const char* p) {
+    if (*p == '>')
+        return false;
+    const char* end = std::strchr(p, '>');
+    if (!end)
+        end_error();
+    return end[-1] == '/';
+}
+
+// An element entered through a self-closing start tag keeps its scan on its
+// own '<' (object_setup); no other entered element's scan stands there.
+inline bool inside_own_start_tag(const char* cur, const char* start) {
+    if (cur != start || *cur != '<')
+        return false;
+    const char* end = std::strchr(cur, '>');
+    return end && end[-1] == '/';
+}
+
+// ---- elements --------------------------------------------------------------
+
+// read_tag, self_closing_tag and skip_tag of the start tag at cur, with one
+// scan to its '>'. Sets the name range; true when the tag closes itself.
+inline bool pass_start_tag(char*& cur, const char*& name, const char*& name_end) {
+    name_end = tag_name(cur, name);
+    // The name holds no '>' and no NUL: the scan may start where it ends.
+    char* end = find_char(cur + (name_end - cur), '>');
+    if (!end)
+        end_error();
+    bool closed = end[-1] == '/';
+    cur = end;
+    step(cur);
+    return closed;
+}
+
+// The names of the elements skip_object has entered and not yet left, as
+// ranges into the buffer; deep nesting grows a heap vector, not the machine
+// stack.
 class omOpenNames {
 public:
     void push(const char* name, const char* name_end) {
@@ -53,98 +303,247 @@ private:
     int m_depth = 0;
 };
 
+// Where the name of the closing tag at cur ends when it is exactly the given
+// name (a name read from a start tag, so holding no NUL, space or '>'); null
+// otherwise. read_tag would find the same end, with nothing to throw.
+inline const char* closing_name_end(const char* cur, const char* name, const char* name_end) {
+    const char* p = cur + 2;
+    for (const char* n = name; n != name_end; ++n, ++p) {
+        if (*p != *n)
+            return nullptr;
+    }
+    return *p == ' ' || *p == '>' ? p : nullptr;
+}
+
+// The closing tag at cur, whose name read_tag has just found to end at
+// name_end: skip_tag from there, since the name holds no '>'.
+inline void pass_closing_tag(char*& cur, const char* name_end) {
+    cur += name_end - cur;
+    pass_tag(cur);
+}
+
+// skip_object: the tests and checks of the recursive form, in its order, with
+// the open elements kept in omOpenNames.
+void pass_object(char*& cur) {
+    const char* name;
+    const char* name_end;
+    if (pass_start_tag(cur, name, name_end))
+        return;
+    omOpenNames open;
+    open.push(name, name_end);
+    for (;;) {
+        pass_space(cur);
+        omKind kind = quick_kind(cur);
+        if (kind == kBang) {
+            if (at_comment(cur)) {
+                pass_comment(cur);
+                continue;
+            }
+            if (at_cdata(cur)) {
+                pass_cdata(cur);
+                continue;
+            }
+            kind = kStart;
+        }
+        if (kind == kClosing) {
+            const char* closing_end = closing_name_end(cur, open.name(), open.name_end());
+            if (!closing_end) {
+                const char* closing;
+                closing_end = tag_name(cur, closing);
+                if (!same_bytes(closing, closing_end, open.name(), open.name_end()))
+                    tag_error(open.name(), open.name_end());
+            }
+            pass_closing_tag(cur, closing_end);
+            open.pop();
+            if (open.empty())
+                return;
+        } else if (kind == kStart) {
+            if (!pass_start_tag(cur, name, name_end))
+                open.push(name, name_end);
+        } else {
+            to_char(cur, '<');
+        }
+    }
+}
+
+// At the element's closing tag: check it against the start tag and rewind
+// to just past the start tag.
+inline void close_and_rewind(char*& cur, char* start) {
+    const char* closing;
+    const char* closing_end = tag_name(cur, closing);
+    cur = start;
+    if (!at_tag_name(cur, closing, static_cast<int>(closing_end - closing)))
+        tag_error(closing, closing_end);
+    pass_tag(cur);
+}
+
+// find_sub_tag for a name given as bytes; a null name matches no child.
+bool find_child(char*& cur, char* start, const char* name, int n) {
+    if (inside_own_start_tag(cur, start))
+        return false;
+    for (;;) {
+        pass_space(cur);
+        omKind kind = quick_kind(cur);
+        if (kind == kBang) {
+            // The tests in find_sub_tag's order: start tag, comment, closing
+            // tag, CDATA section.
+            if (at_opening(cur)) {
+                kind = kStart;
+            } else if (at_comment(cur)) {
+                pass_comment(cur);
+                continue;
+            } else {
+                pass_cdata(cur);
+                continue;
+            }
+        }
+        if (kind == kStart) {
+            if (name && at_tag_name(cur, name, n))
+                return true;
+            pass_object(cur);
+        } else if (kind == kClosing) {
+            close_and_rewind(cur, start);
+            return false;
+        } else {
+            to_char(cur, '<');
+        }
+    }
+}
+
+// ---- text and attributes ---------------------------------------------------
+
+kuString text_to_tag(char*& cur) {
+    kuString result = ku_lit("");
+    const char* from = cur;
+    for (;;) {
+        char* tag = find_char(cur, '<');
+        if (!tag) {
+            // The look-ahead at the last character is what fails.
+            std::size_t left = std::strlen(cur);
+            cur += left ? left - 1 : 0;
+            end_error();
+        }
+        cur = tag;
+        omKind kind = quick_kind(cur);
+        if (kind == kBang && at_cdata(cur)) {
+            result += span_string(from, cur);
+            const char* content = pass_cdata(cur);
+            result += span_string(content, cur - 3);
+        } else if (kind == kBang && at_comment(cur)) {
+            result += span_string(from, cur);
+            pass_comment(cur);
+        } else {
+            result += span_string(from, cur);
+            return result;
+        }
+        from = cur;
+    }
+}
+
+kuString next_text(char*& cur, char* start) {
+    if (inside_own_start_tag(cur, start))
+        return ku_lit("");
+    for (;;) {
+        char* run = cur;
+        pass_space(cur);
+        omKind kind = quick_kind(cur);
+        if (kind == kBang) {
+            // text_node's order: start tag, comment, closing tag.
+            if (at_opening(cur))
+                kind = kStart;
+            else if (at_comment(cur)) {
+                pass_comment(cur);
+                continue;
+            } else {
+                kind = kText;
+            }
+        }
+        if (kind == kStart) {
+            pass_object(cur);
+        } else if (kind == kClosing) {
+            close_and_rewind(cur, start);
+            return ku_lit("");
+        } else {
+            // The whitespace just passed leads the text, so read from before it.
+            cur = run;
+            return text_to_tag(cur);
+        }
+    }
+}
+
+kuString attribute_at(char*& cur, const kuString& name, const kuString& default_value) {
+    // '>' ends the tag, and so does "/>": the scan never reads past a
+    // self-closing tag into the text that follows it.
+    auto at_tag_end = [&cur] { return *cur == '>' || (*cur == '/' && cur[1] == '>'); };
+    const char* wanted = name.c_str();
+    const char* wanted_end = wanted + name.length();
+
+    while (*cur != ' ' && *cur != '>')
+        step(cur);
+    pass_space(cur);
+    if (at_tag_end())
+        return default_value;
+    for (;;) {
+        const char* key = cur;
+        to_char(cur, '=');
+        const char* key_end = cur;
+        expect(cur, '=');
+        char quote = take(cur);
+        const char* value = cur;
+        to_char(cur, quote);
+        const char* value_end = cur;
+        expect(cur, quote);
+        if (same_bytes(key, key_end, wanted, wanted_end))
+            return span_string(value, value_end);
+        pass_space(cur);
+        if (at_tag_end())
+            return default_value;
+    }
+}
+
+void setup(char*& cur, char*& start) {
+    omKind kind = quick_kind(cur);
+    while (kind == kBang && at_comment(cur)) {
+        pass_comment(cur);
+        start = cur;
+        kind = quick_kind(cur);
+    }
+    if (kind != kStart && !(kind == kBang && at_opening(cur)))
+        throw omTagException(ku_lit("Initial tag"));
+    // A self-closing element has no content: its scan stays on its own start
+    // tag, where inside_own_start_tag() recognises it. self_closing_tag and
+    // skip_tag share one scan to the tag's '>'.
+    char* end = find_char(cur, '>');
+    if (!end)
+        end_error();
+    if (cur == start && end[-1] == '/')
+        return;
+    cur = end;
+    step(cur);
+    pass_space(cur);
+}
+
 } // namespace
 
 // ---- moving ----------------------------------------------------------------
 
-void omPositionX::move_on() {
-    if (*m_current == '\0')
-        throw_end_error_x();
-    ++m_current;
-    if (*m_current == '\0')
-        throw_end_error_x();
-}
-
-char omPositionX::read_char() {
-    char c = *m_current;
-    move_on();
-    return c;
-}
-
-void omPositionX::skip_char(char c) {
-    if (*m_current != c)
-        throw_char_error_x(c);
-    move_on();
-}
-
-void omPositionX::skip_string(const kuString& s) {
-    for (int i = 0; i < s.length(); ++i)
-        skip_char(s[i]);
-}
-
-void omPositionX::skip_whitespace() {
-    while (is_space_byte(*m_current)) {
-        ++m_current;
-        if (*m_current == '\0')
-            throw_end_error_x();
-    }
-}
-
-void omPositionX::scan_to_char(char c) {
-    if (*m_current == c)
-        return;
-    char* found = std::strchr(m_current, c);
-    if (!found || *found == '\0') {
-        m_current += std::strlen(m_current);
-        throw_end_error_x();
-    }
-    m_current = found;
-}
+void omPositionX::move_on() { step(m_current); }
+char omPositionX::read_char() { return take(m_current); }
+void omPositionX::skip_char(char c) { expect(m_current, c); }
+void omPositionX::skip_string(const kuString& s) { expect_all(m_current, s.c_str(), s.length()); }
+void omPositionX::skip_whitespace() { pass_space(m_current); }
 
 kuString omPositionX::read_string_to_char(char c) {
     const char* from = m_current;
-    scan_to_char(c);
+    to_char(m_current, c);
     return span_string(from, m_current);
 }
 
-void omPositionX::skip_tag() {
-    scan_to_char('>');
-    move_on();
-}
-
-void omPositionX::pass_to_pair(char c) {
-    for (;;) {
-        char* found = std::strchr(m_current, c);
-        if (!found) {
-            m_current += std::strlen(m_current);
-            throw_end_error_x();
-        }
-        m_current = found;
-        move_on();
-        char second = read_char();
-        if (second == c)
-            return;
-    }
-}
-
-void omPositionX::skip_comment() {
-    for (const char* s = "<!--"; *s; ++s)
-        skip_char(*s);
-    pass_to_pair('-');
-    skip_char('>');
-}
-
-const char* omPositionX::pass_cdata() {
-    for (const char* s = "<![CDATA["; *s; ++s)
-        skip_char(*s);
-    const char* content = m_current;
-    pass_to_pair(']');
-    skip_char('>');
-    return content;
-}
+void omPositionX::skip_tag() { pass_tag(m_current); }
+void omPositionX::skip_comment() { pass_comment(m_current); }
 
 kuString omPositionX::read_cdata() {
-    const char* content = pass_cdata();
+    const char* content = pass_cdata(m_current);
     return span_string(content, m_current - 3);
 }
 
@@ -153,209 +552,43 @@ kuString omPositionX::make_string_from(const char* from) const { return span_str
 // ---- looking ahead ---------------------------------------------------------
 
 bool omPositionX::is_whitespace() const { return is_space_byte(*m_current); }
+bool omPositionX::is_string(const kuString& s) const { return looks_at(m_current, s.c_str(), s.length()); }
+bool omPositionX::is_comment() const { return at_comment(m_current); }
+bool omPositionX::is_cdata() const { return at_cdata(m_current); }
+bool omPositionX::is_closing_tag() const { return at_closing(m_current); }
+bool omPositionX::is_opening_tag() const { return at_opening(m_current); }
+bool omPositionX::is_tag() const { return !at_comment(m_current) && !at_cdata(m_current) && *m_current == '<'; }
 
-// Reads as read_char would: a look-ahead that reaches the last character
-// throws the end error before that character is compared.
-bool omPositionX::is_bytes(const char* s, int n) const {
-    const char* p = m_current;
-    if (n > 0 && *p == '\0')
-        throw_end_error_x();
-    for (int i = 0; i < n; ++i) {
-        if (p[i + 1] == '\0')
-            throw_end_error_x();
-        if (p[i] != s[i])
-            return false;
-    }
-    return true;
+bool omPositionX::is_tag_name(const kuString& name) const {
+    return at_tag_name(m_current, name.c_str(), name.length());
 }
 
-bool omPositionX::is_string(const kuString& s) const { return is_bytes(s.c_str(), s.length()); }
-bool omPositionX::is_comment() const { return is_bytes("<!--", 4); }
-bool omPositionX::is_cdata() const { return is_bytes("<![CDATA[", 9); }
-bool omPositionX::is_closing_tag() const { return is_bytes("</", 2); }
-
-bool omPositionX::is_opening_tag() const { return is_char('<') && !is_closing_tag() && !is_comment() && !is_cdata(); }
-
-bool omPositionX::is_tag() const { return !is_comment() && !is_cdata() && is_char('<'); }
-
-bool omPositionX::is_tag_name_bytes(const char* name, int n) const {
-    const char* p = m_current;
-    if (*p == '\0')
-        throw_end_error_x();
-    // "<" + name, then "</" + name, compared as is_string compares.
-    for (int prefix = 1; prefix <= 2; ++prefix) {
-        bool match = true;
-        for (int i = 0; i < prefix + n; ++i) {
-            if (p[i + 1] == '\0')
-                throw_end_error_x();
-            char want = i == 0 ? '<' : i < prefix ? '/' : name[i - prefix];
-            if (p[i] != want) {
-                match = false;
-                break;
-            }
-        }
-        if (match)
-            return true;
-    }
-    return false;
-}
-
-bool omPositionX::is_tag_name(const kuString& name) const { return is_tag_name_bytes(name.c_str(), name.length()); }
-
-bool omPositionX::self_closing_tag() const {
-    if (*m_current == '>')
-        return false;
-    const char* end = std::strchr(m_current, '>');
-    if (!end)
-        throw_end_error_x();
-    return end[-1] == '/';
-}
-
-const char* omPositionX::scan_tag_name(const char*& name) const {
-    const char* p = m_current;
-    if (*p != '<')
-        throw_char_error_x('<');
-    if (*++p == '\0')
-        throw_end_error_x();
-    if (*p == '/' && *++p == '\0')
-        throw_end_error_x();
-    name = p;
-    while (*p != ' ' && *p != '>') {
-        if (*++p == '\0')
-            throw_end_error_x();
-    }
-    return p;
-}
+bool omPositionX::self_closing_tag() const { return closes_itself(m_current); }
 
 kuString omPositionX::read_tag() const {
     const char* name;
-    const char* name_end = scan_tag_name(name);
+    const char* name_end = tag_name(m_current, name);
     return span_string(name, name_end);
-}
-
-bool omPositionX::inside_own_start_tag() const {
-    if (m_current != m_object_start || *m_current != '<')
-        return false;
-    const char* end = std::strchr(m_current, '>');
-    return end && end[-1] == '/';
-}
-
-// ---- attributes ------------------------------------------------------------
-
-kuString omPositionX::attribute(const kuString& name, const kuString& default_value) const {
-    omPositionX start(m_object_start);
-    return start.find_attribute(name, default_value);
-}
-
-kuString omPositionX::find_attribute(const kuString& name, const kuString& default_value) {
-    // '>' ends the tag, and so does "/>": the scan never reads past a
-    // self-closing tag into the text that follows it.
-    auto at_tag_end = [this] { return *m_current == '>' || (*m_current == '/' && m_current[1] == '>'); };
-    const char* wanted = name.c_str();
-    const char* wanted_end = wanted + name.length();
-
-    while (*m_current != ' ' && *m_current != '>')
-        move_on();
-    skip_whitespace();
-    if (at_tag_end())
-        return default_value;
-    for (;;) {
-        const char* key = m_current;
-        scan_to_char('=');
-        const char* key_end = m_current;
-        skip_char('=');
-        char quote = read_char();
-        const char* value = m_current;
-        scan_to_char(quote);
-        const char* value_end = m_current;
-        skip_char(quote);
-        if (same_bytes(key, key_end, wanted, wanted_end))
-            return span_string(value, value_end);
-        skip_whitespace();
-        if (at_tag_end())
-            return default_value;
-    }
 }
 
 // ---- elements --------------------------------------------------------------
 
-bool omPositionX::pass_start_tag(const char*& name, const char*& name_end) {
-    name_end = scan_tag_name(name);
-    // self_closing_tag and skip_tag share one scan to the tag's '>'.
-    char* end = std::strchr(m_current, '>');
-    if (!end)
-        throw_end_error_x();
-    bool closed = end[-1] == '/';
-    m_current = end;
-    move_on();
-    return closed;
+kuString omPositionX::attribute(const kuString& name, const kuString& default_value) const {
+    char* cur = m_object_start;
+    return attribute_at(cur, name, default_value);
 }
 
-void omPositionX::skip_object() {
-    const char* name;
-    const char* name_end;
-    if (pass_start_tag(name, name_end))
-        return;
-    omOpenNames open;
-    open.push(name, name_end);
-    for (;;) {
-        skip_whitespace();
-        if (is_comment()) {
-            skip_comment();
-        } else if (is_cdata()) {
-            pass_cdata();
-        } else if (is_closing_tag()) {
-            const char* closing;
-            const char* closing_end = scan_tag_name(closing);
-            if (!same_bytes(closing, closing_end, open.name(), open.name_end()))
-                throw_tag_error_x(span_string(open.name(), open.name_end()));
-            skip_tag();
-            open.pop();
-            if (open.empty())
-                return;
-        } else if (is_opening_tag()) {
-            if (!pass_start_tag(name, name_end))
-                open.push(name, name_end);
-        } else {
-            scan_to_char('<');
-        }
-    }
+kuString omPositionX::find_attribute(const kuString& name, const kuString& default_value) {
+    return attribute_at(m_current, name, default_value);
 }
 
-void omPositionX::close_and_rewind() {
-    const char* closing;
-    const char* closing_end = scan_tag_name(closing);
-    m_current = m_object_start;
-    if (!is_tag_name_bytes(closing, static_cast<int>(closing_end - closing)))
-        throw_tag_error_x(span_string(closing, closing_end));
-    skip_tag();
+bool omPositionX::find_sub_tag(const kuString& name) {
+    return find_child(m_current, m_object_start, name.c_str(), name.length());
 }
 
-bool omPositionX::find_child(const char* name, int n) {
-    if (inside_own_start_tag())
-        return false;
-    for (;;) {
-        skip_whitespace();
-        if (is_opening_tag()) {
-            if (name && is_tag_name_bytes(name, n))
-                return true;
-            skip_object();
-        } else if (is_comment()) {
-            skip_comment();
-        } else if (is_closing_tag()) {
-            close_and_rewind();
-            return false;
-        } else if (is_cdata()) {
-            pass_cdata();
-        } else {
-            scan_to_char('<');
-        }
-    }
-}
+void omPositionX::end_object() { find_child(m_current, m_object_start, nullptr, 0); }
 
-bool omPositionX::find_sub_tag(const kuString& name) { return find_child(name.c_str(), name.length()); }
-
-void omPositionX::end_object() { find_child(nullptr, 0); }
+void omPositionX::skip_object() { pass_object(m_current); }
 
 omPositionX* omPositionX::go_to_sub_tag(kuPtrRelease, const kuString& name) {
     if (!find_sub_tag(name))
@@ -365,80 +598,26 @@ omPositionX* omPositionX::go_to_sub_tag(kuPtrRelease, const kuString& name) {
     return child.release();
 }
 
-void omPositionX::object_setup() {
-    while (is_comment()) {
-        skip_comment();
-        m_object_start = m_current;
-    }
-    if (!is_opening_tag())
-        throw_tag_error_x(ku_lit("Initial tag"));
-    // A self-closing element has no content: its cursor stays on its own
-    // start tag, where inside_own_start_tag() recognises it.
-    if (m_current == m_object_start && self_closing_tag())
-        return;
-    skip_tag();
-    skip_whitespace();
-}
+void omPositionX::object_setup() { setup(m_current, m_object_start); }
 
 kuString omPositionX::initial_tag() const {
-    omPositionX start(m_object_start);
-    start.object_setup();
-    if (start.inside_own_start_tag())
+    char* cur = m_object_start;
+    char* start = m_object_start;
+    setup(cur, start);
+    if (inside_own_start_tag(cur, start))
         return ku_lit("");
-    return start.read_tag();
+    const char* name;
+    const char* name_end = tag_name(cur, name);
+    return span_string(name, name_end);
 }
 
 // ---- text ------------------------------------------------------------------
 
-kuString omPositionX::text_node() {
-    if (inside_own_start_tag())
-        return ku_lit("");
-    for (;;) {
-        char* run = m_current;
-        skip_whitespace();
-        if (is_opening_tag()) {
-            skip_object();
-        } else if (is_comment()) {
-            skip_comment();
-        } else if (is_closing_tag()) {
-            close_and_rewind();
-            return ku_lit("");
-        } else {
-            // The whitespace just passed leads the text, so read from before it.
-            m_current = run;
-            return read_text();
-        }
-    }
-}
-
-kuString omPositionX::read_text() {
-    kuString result = ku_lit("");
-    const char* from = m_current;
-    for (;;) {
-        char* tag = std::strchr(m_current, '<');
-        if (!tag) {
-            // The look-ahead at the last character is what fails.
-            std::size_t left = std::strlen(m_current);
-            m_current += left ? left - 1 : 0;
-            throw_end_error_x();
-        }
-        m_current = tag;
-        if (is_cdata()) {
-            result += make_string_from(from);
-            result += read_cdata();
-        } else if (is_comment()) {
-            result += make_string_from(from);
-            skip_comment();
-        } else {
-            result += make_string_from(from);
-            return result;
-        }
-        from = m_current;
-    }
-}
+kuString omPositionX::text_node() { return next_text(m_current, m_object_start); }
+kuString omPositionX::read_text() { return text_to_tag(m_current); }
 
 // ---- errors ----------------------------------------------------------------
 
-void omPositionX::throw_char_error_x(char c) const { throw omCharException(c); }
-void omPositionX::throw_end_error_x() const { throw omEndException(); }
+void omPositionX::throw_char_error_x(char c) const { char_error(c); }
+void omPositionX::throw_end_error_x() const { end_error(); }
 void omPositionX::throw_tag_error_x(const kuString& tag) const { throw omTagException(tag); }

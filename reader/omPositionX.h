@@ -69,29 +69,4 @@ protected:
 
     char* m_current;
     char* m_object_start;
-
-private:
-    // Non-allocating forms of the tests and scans above: same results, same
-    // exceptions, names given as bytes and results as pointer ranges.
-    bool is_bytes(const char* s, int n) const;
-    bool is_tag_name_bytes(const char* name, int n) const;
-    // read_tag's scan: returns the end of the name and sets name to its start.
-    const char* scan_tag_name(const char*& name) const;
-    // read_string_to_char without the string: m_current ends on c.
-    void scan_to_char(char c);
-    // The start tag at m_current: sets its name range, tells whether it is
-    // self-closing, and leaves m_current just past its '>'.
-    bool pass_start_tag(const char*& name, const char*& name_end);
-    // read_cdata without the string: returns where the content begins.
-    const char* pass_cdata();
-    // The pair scan of comments and CDATA sections: reads characters, and
-    // after each c the next one, until that next one is c too.
-    void pass_to_pair(char c);
-    // find_sub_tag for a name given as bytes; a null name matches no child.
-    bool find_child(const char* name, int n);
-    // At the element's closing tag: checks it against the start tag and
-    // rewinds to just past the start tag.
-    void close_and_rewind();
-    // True for a cursor entered into a self-closing element.
-    bool inside_own_start_tag() const;
 };

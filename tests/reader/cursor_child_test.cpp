@@ -230,3 +230,20 @@ TEST(ReaderSelfClosing, ContentThatBeginsWithSlashBracketIsNotMistakenForIt) {
     EXPECT_FALSE(c.cursor.find_sub_tag(ku_lit("x")));
     EXPECT_EQ(str(c.cursor.text_node()), "/>text");
 }
+
+TEST(ReaderSkipping, ClosingTagsAreComparedByTheWholeName) {
+    omCursorOn spaced("<a><b></b ></a >tail");
+    spaced.cursor.skip_object();
+    EXPECT_EQ(spaced.offset(), 16);
+    omCursorOn longer("<a><b></bc></a>\n");
+    try {
+        longer.cursor.skip_object();
+        FAIL() << "no exception";
+    } catch (omException& e) {
+        EXPECT_EQ(str(e.explanation()), tag_error("b"));
+    }
+    omCursorOn shorter("<ab></a></ab>\n");
+    EXPECT_THROW(shorter.cursor.skip_object(), omTagException);
+    omCursorOn truncated("<a></a");
+    EXPECT_THROW(truncated.cursor.skip_object(), omEndException);
+}
