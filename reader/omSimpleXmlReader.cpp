@@ -19,11 +19,10 @@ kuString nesting_error() { return ku_lit("Incorrect xml nesting"); }
 // buffer is the same either way.
 void advise_large_buffer(char* data, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    const std::uintptr_t huge = std::uintptr_t{1} << 21;
-    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(data) + huge - 1) & ~(huge - 1);
-    const std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(huge - 1);
-    if (last > first)
-        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    const std::size_t huge = std::size_t{1} << 21;
+    const std::size_t lead = (huge - reinterpret_cast<std::uintptr_t>(data) % huge) % huge;
+    if (size > lead && (size - lead) / huge > 0)
+        ::madvise(data + lead, (size - lead) / huge * huge, MADV_HUGEPAGE);
 #else
     (void)data;
     (void)size;
