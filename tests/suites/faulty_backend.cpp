@@ -164,8 +164,9 @@ public:
     syString get_xml() override {
         if (!faults()->comment_xml_escaped)
             return WrappedNode::get_xml();
+        const syString data = getData();
         std::wstring escaped;
-        for (wchar_t c : getData().wstr()) {
+        for (wchar_t c : data.wstr()) {
             if (c == L'&')
                 escaped += L"&amp;";
             else if (c == L'<')
