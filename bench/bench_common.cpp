@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include <libxml/parser.h>
+
 #include <sys/resource.h>
 
 std::string bench_data_dir(int& argc, char** argv) {
@@ -51,16 +53,33 @@ bool is_blank(const xmlChar* text) {
     return true;
 }
 
-void trim_children(xmlNode* element) {
-    bool has_element = false;
-    for (xmlNode* child = element->children; child != nullptr; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE) {
-            has_element = true;
-        } else if (child->type == XML_TEXT_NODE && !is_blank(child->content)) {
-            return;
+// xml:space of an element: 1 "preserve", 0 "default", -1 absent.
+int space_of(const xmlNode* element) {
+    for (const xmlAttr* a = element->properties; a != nullptr; a = a->next) {
+        if (a->ns != nullptr && xmlStrEqual(a->name, BAD_CAST "space") && xmlStrEqual(a->ns->href, XML_XML_NAMESPACE) &&
+            a->children != nullptr && a->children->content != nullptr) {
+            if (xmlStrEqual(a->children->content, BAD_CAST "preserve")) {
+                return 1;
+            }
+            if (xmlStrEqual(a->children->content, BAD_CAST "default")) {
+                return 0;
+            }
         }
     }
-    if (!has_element) {
+    return -1;
+}
+
+void trim_children(xmlNode* element) {
+    bool structured = false;
+    for (xmlNode* child = element->children; child != nullptr; child = child->next) {
+        if (child->type == XML_CDATA_SECTION_NODE || (child->type == XML_TEXT_NODE && !is_blank(child->content))) {
+            return;
+        }
+        if (child->type != XML_TEXT_NODE) {
+            structured = true;
+        }
+    }
+    if (!structured) {
         return;
     }
     xmlNode* child = element->children;
@@ -74,30 +93,58 @@ void trim_children(xmlNode* element) {
     }
 }
 
+xmlNode* first_element(xmlNode* node) {
+    while (node != nullptr && node->type != XML_ELEMENT_NODE) {
+        node = node->next;
+    }
+    return node;
+}
+
 } // namespace
 
 void bench_drop_indentation(xmlNode* root) {
     if (root == nullptr) {
         return;
     }
-    // Pre-order walk by links: trim an element's children before entering them.
+    // Pre-order walk over the elements by links, trimming each element's
+    // children before entering them; xml:space="preserve" holds for a subtree.
+    std::vector<signed char> preserve(1, 0);
     xmlNode* node = root;
     for (;;) {
-        if (node->type == XML_ELEMENT_NODE) {
+        const int space = node->properties != nullptr ? space_of(node) : -1;
+        preserve.push_back(space < 0 ? preserve.back() : static_cast<signed char>(space));
+        if (preserve.back() == 0) {
             trim_children(node);
-            if (node->children != nullptr) {
-                node = node->children;
-                continue;
-            }
         }
-        while (node != root && node->next == nullptr) {
+        if (xmlNode* child = first_element(node->children)) {
+            node = child;
+            continue;
+        }
+        for (;;) {
+            preserve.pop_back();
+            if (node == root) {
+                return;
+            }
+            if (xmlNode* next = first_element(node->next)) {
+                node = next;
+                break;
+            }
             node = node->parent;
         }
-        if (node == root) {
-            return;
-        }
-        node = node->next;
     }
+}
+
+xmlDocPtr bench_raw_parse(const char* data, std::size_t size) {
+    return xmlReadMemory(data, static_cast<int>(size), nullptr, nullptr,
+                         XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_COMPACT);
+}
+
+xmlDocPtr bench_raw_load(const char* data, std::size_t size) {
+    xmlDocPtr doc = bench_raw_parse(data, size);
+    if (doc != nullptr) {
+        bench_drop_indentation(xmlDocGetRootElement(doc));
+    }
+    return doc;
 }
 
 long bench_peak_rss_kib() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include <libxml/tree.h>
@@ -14,9 +15,17 @@ std::string bench_data_dir(int& argc, char** argv);
 // The whole file; exits with a message when it cannot be read.
 std::string bench_read_file(const std::string& path);
 
-// Removes whitespace-only text children of every element whose content is
-// element-only (it has element children and no other text), the rule the
-// document back-end applies after parsing. Iterative: deep trees are fine.
+// Raw libxml2's parse of a document held in memory: xmlReadMemory with the
+// parser options the back-end uses. Null when the text is not well-formed;
+// free with xmlFreeDoc.
+xmlDocPtr bench_raw_parse(const char* data, std::size_t size);
+// bench_raw_parse, then bench_drop_indentation: what a load from memory does.
+xmlDocPtr bench_raw_load(const char* data, std::size_t size);
+
+// Removes the whitespace-only text children of every element whose content
+// is element-only (children other than text, no text beyond white space, no
+// CDATA), outside xml:space="preserve": the rule the document back-end
+// applies after parsing. Iterative, so deep trees are fine.
 void bench_drop_indentation(xmlNode* root);
 
 // Peak resident set size of this process so far, in KiB (getrusage).

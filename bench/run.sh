@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# Installs what is missing (the peers pugixml and RapidXML among it), builds the
+# benchmarks in Release, generates their data, runs them and prints a table of
+# ratios of omxml against its peers measured in the same process.
+#
+#   OMXML_BENCH_DIR          build directory (default build-bench); data and
+#                            results go to its bench-data and bench-results
+#   OMXML_BENCH_REPETITIONS  repetitions of every benchmark (default 5, at least 5)
+#   OMXML_BENCH_JOBS         build jobs (default 2)
+#   OMXML_BENCH_CATALOG_MIB  size of the generated catalog (default 64)
+# Extra arguments go to every benchmark program (e.g. --benchmark_filter=walk).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${OMXML_BENCH_DIR:-build-bench}
+reps=${OMXML_BENCH_REPETITIONS:-5}
+jobs=${OMXML_BENCH_JOBS:-2}
+catalog_mib=${OMXML_BENCH_CATALOG_MIB:-64}
+if [ "$reps" -lt 5 ]; then
+  echo "OMXML_BENCH_REPETITIONS must be at least 5" >&2
+  exit 2
+fi
+
+OMXML_WITH_BENCH=1 bash scripts/deps.sh
+
+cmake -S . -B "$build" -DOMXML_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=Release \
+  -DOMXML_BUILD_TESTS=OFF -DOMXML_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$build" -j"$jobs" --target omxml_bench_gen omxml_bench_reader omxml_bench_backend omxml_bench_memory
+
+bin="$build/bench"
+data="$build/bench-data"
+results="$build/bench-results"
+mkdir -p "$data" "$results"
+stamp="$data/.generated-$catalog_mib"
+if [ ! -f "$stamp" ] || [ "$bin/omxml_bench_gen" -nt "$stamp" ]; then
+  echo "Generating data in $data"
+  rm -f "$data"/.generated-*
+  "$bin/omxml_bench_gen" "$data" "$catalog_mib"
+  touch "$stamp"
+fi
+
+common=(--benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true
+  --benchmark_report_aggregates_only=true --benchmark_out_format=csv --data="$data")
+for program in reader backend; do
+  echo
+  echo "== omxml_bench_$program"
+  rm -f "$results/$program.csv"
+  if ! "$bin/omxml_bench_$program" "${common[@]}" --benchmark_out="$results/$program.csv" "$@"; then
+    echo "omxml_bench_$program failed: its rows below are not measured" >&2
+    rm -f "$results/$program.csv"
+  fi
+done
+
+echo
+echo "== memory (one process per scenario)"
+: >"$results/memory.txt"
+for scenario in reader-walk pugixml-walk rapidxml-walk backend-load libxml2-load reader-deep; do
+  if line=$("$bin/omxml_bench_memory" "$scenario" --data="$data" 2>"$results/memory-$scenario.err"); then
+    echo "$line" | tee -a "$results/memory.txt"
+  else
+    rc=$?
+    echo "scenario=$scenario failed=$rc" | tee -a "$results/memory.txt"
+  fi
+done
+
+cpu=$(awk -F': *' '/^model name/ { print $2; exit }' /proc/cpuinfo)
+compiler=$(awk -F= '/^CMAKE_CXX_COMPILER:/ { print $2 }' "$build/CMakeCache.txt")
+compiler_version=$("$compiler" --version | head -n 1)
+
+# Medians out of the CSV reports: "name cpu_time_ns bytes_per_second". CPU
+# time, not wall time: on a shared machine a contender's wall time also holds
+# the time other processes ran, which has nothing to do with it.
+medians() {
+  [ -f "$1" ] || return 0
+  awk -F, '
+    $1 == "name" {
+      for (i = 1; i <= NF; i++) col[$i] = i
+      next
+    }
+    {
+      name = $1; gsub(/"/, "", name)
+      if (name !~ /_median$/ || $col["error_occurred"] == "true") next
+      sub(/_median$/, "", name)
+      unit = $col["time_unit"]
+      scale = unit == "s" ? 1e9 : unit == "ms" ? 1e6 : unit == "us" ? 1e3 : 1
+      bps = $col["bytes_per_second"]; if (bps == "") bps = 0
+      printf "%s %.6g %.6g\n", name, $col["cpu_time"] * scale, bps
+    }' "$1"
+}
+
+{
+  echo "machine: $(nproc) cores, $cpu, $compiler_version"
+  echo "medians of $reps repetitions (CPU time), contenders interleaved in one process; catalog $catalog_mib MiB"
+  echo
+  {
+    medians "$results/reader.csv" | sed 's/^/T /'
+    medians "$results/backend.csv" | sed 's/^/T /'
+    sed 's/^/M /' "$results/memory.txt"
+  } | awk '
+    function row(measure, om, peer, r, target, verdict) {
+      printf "%-36s %14s %14s %9s  %-9s %s\n", measure, om, peer, r, target, verdict
+    }
+    function have(name) { return (name in ns) && ns[name] > 0 }
+    function mbs(name) { return sprintf("%.0f MB/s", bps[name] / 1e6) }
+    function ms(name) { return sprintf("%.2f ms", ns[name] / 1e6) }
+    function us(name) { return sprintf("%.2f us", ns[name] / 1e3) }
+    function mib(kib) { return sprintf("%.1f MiB", kib / 1024) }
+    function measured(s) { return (s in used) && failed[s] == "" && check[s] !~ /fail/ }
+    $1 == "T" { ns[$2] = $3; bps[$2] = $4; next }
+    $1 == "M" {
+      delete kv
+      for (i = 2; i <= NF; i++) { split($i, p, "="); kv[p[1]] = p[2] }
+      s = kv["scenario"]
+      failed[s] = kv["failed"]; check[s] = kv["check"]
+      if (failed[s] == "") { used[s] = kv["peak_kib"] - kv["baseline_kib"]; bytes[s] = kv["file_bytes"] }
+      next
+    }
+    END {
+      nm = "not measured"
+      row("measure", "omxml", "peer", "ratio", "target", "")
+      row("-------", "-----", "----", "-----", "------", "")
+      if (have("walk/omxml") && have("walk/pugixml")) {
+        r = bps["walk/omxml"] / bps["walk/pugixml"]
+        row("walk vs pugixml load+walk", mbs("walk/omxml"), mbs("walk/pugixml"), sprintf("%.2fx", r), ">= 2.00x", r >= 2 ? "holds" : "MISSED")
+        r = bps["walk/omxml"] / bps["walk/rapidxml"]
+        row("walk vs RapidXML parse+walk", mbs("walk/omxml"), mbs("walk/rapidxml"), sprintf("%.2fx", r), "", "")
+        r = bps["walk/omxml"] / bps["walk/strchr"]
+        row("walk vs strchr floor", mbs("walk/omxml"), mbs("walk/strchr"), sprintf("%.3fx", r), "", "")
+      } else row("catalog walk", nm, "", "", ">= 2.00x", "NOT MEASURED")
+      if (have("config/omxml") && have("config/pugixml")) {
+        r = ns["config/omxml"] / ns["config/pugixml"]
+        row("config cycle (time)", us("config/omxml"), us("config/pugixml"), sprintf("%.2fx", r), "<= 0.80x", r <= 0.8 ? "holds" : "MISSED")
+      } else row("config cycle (time)", nm, "", "", "<= 0.80x", "NOT MEASURED")
+      split("load xpath by_tag get_xml save validate", ops, " ")
+      for (k = 1; k <= 6; k++) {
+        op = ops[k]
+        if (have(op "/omxml") && have(op "/libxml2")) {
+          r = ns[op "/omxml"] / ns[op "/libxml2"]
+          row("back-end " op " vs libxml2 (time)", ms(op "/omxml"), ms(op "/libxml2"), sprintf("%.2fx", r), "<= 1.10x", r <= 1.10 ? "holds" : "MISSED")
+        } else row("back-end " op " vs libxml2 (time)", nm, "", "", "<= 1.10x", "NOT MEASURED")
+      }
+      if (measured("reader-walk")) {
+        over = used["reader-walk"] / 1024 - bytes["reader-walk"] / 1048576
+        row("reader walk peak - file size", sprintf("%.2f MiB", over), "", "", "<= 1 MiB", over <= 1 ? "holds" : "MISSED")
+        if (measured("pugixml-walk")) row("reader walk peak vs pugixml", mib(used["reader-walk"]), mib(used["pugixml-walk"]), sprintf("%.2fx", used["reader-walk"] / used["pugixml-walk"]), "", "")
+        if (measured("rapidxml-walk")) row("reader walk peak vs RapidXML", mib(used["reader-walk"]), mib(used["rapidxml-walk"]), sprintf("%.2fx", used["reader-walk"] / used["rapidxml-walk"]), "", "")
+      } else row("reader walk peak - file size", nm, "", "", "<= 1 MiB", "NOT MEASURED")
+      if (measured("backend-load") && measured("libxml2-load")) {
+        r = used["backend-load"] / used["libxml2-load"]
+        row("back-end load peak vs libxml2", mib(used["backend-load"]), mib(used["libxml2-load"]), sprintf("%.2fx", r), "<= 1.10x", r <= 1.10 ? "holds" : "MISSED")
+      } else row("back-end load peak vs libxml2", measured("backend-load") ? "" : "load failed", "", "", "<= 1.10x", "NOT MEASURED")
+      deep_ok = failed["reader-deep"] == "" && check["reader-deep"] ~ /depth:100000,text:x,stepped-over/
+      row("reader on 100 000-deep file", deep_ok ? "ok" : (failed["reader-deep"] != "" ? "exit " failed["reader-deep"] : check["reader-deep"]), "", "", "no crash", deep_ok ? "holds" : "MISSED")
+    }'
+} | tee "$results/table.txt"
