@@ -6,7 +6,6 @@
 #include <libxml/parser.h>
 
 #include "backend/lxDocumentOwner.h"
-#include "backend/lxFile.h"
 #include "backend/lxLoader.h"
 #include "backend/lxNode.h"
 #include "backend/lxSchemaCache.h"
@@ -56,23 +55,12 @@ std::shared_ptr<omDocument> lxDocumentFactory::createDocument(const syString& ro
 
 std::shared_ptr<omDocument> lxDocumentFactory::loadDocument(const syPath& path, const omLoadOptions& options,
                                                             omParseError& error) const {
-    error = omParseError();
-    std::string name = path.text().to_utf8();
-    std::string bytes;
-    std::string reason;
-    if (!lxFile::read(name, bytes, reason)) {
-        std::string message = "cannot read '" + name + "': " + reason;
-        error = omParseError(lxString::from_xml(message.data(), message.size()));
-        error.set_url(path.text());
-        return nullptr;
-    }
-    return adopt(lxLoader::load(bytes.data(), bytes.size(), name, options, *m_schemas, error));
+    return adopt(lxLoader::load_file(path.text().to_utf8(), options, *m_schemas, error));
 }
 
 std::shared_ptr<omDocument> lxDocumentFactory::loadDocument(const syByteArray& data, const omLoadOptions& options,
                                                             omParseError& error) const {
-    error = omParseError();
-    return adopt(lxLoader::load(data.data(), data.size(), std::string(), options, *m_schemas, error));
+    return adopt(lxLoader::load(data.data(), data.size(), options, *m_schemas, error));
 }
 
 bool lxDocumentFactory::saveDocument(std::shared_ptr<omDocument> document, syByteArray& output) {

@@ -36,22 +36,28 @@ std::string resolved_target(const std::string& path) {
 
 } // namespace
 
-bool lxFile::read(const std::string& path, std::string& bytes, std::string& error) {
+int lxFile::open_for_reading(const std::string& path, std::string& error) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = reason(errno);
-        return false;
+        return -1;
     }
     struct stat st;
-    if (::fstat(fd, &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            ::close(fd);
-            error = reason(EISDIR);
-            return false;
-        }
-        if (S_ISREG(st.st_mode) && st.st_size > 0)
-            bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        error = reason(EISDIR);
+        return -1;
     }
+    return fd;
+}
+
+bool lxFile::read(const std::string& path, std::string& bytes, std::string& error) {
+    int fd = open_for_reading(path, error);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
     char chunk[65536];
     for (;;) {
         ssize_t n = ::read(fd, chunk, sizeof chunk);

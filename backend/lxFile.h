@@ -8,6 +8,9 @@
 // (no URI unescaping, no decompression).
 class lxFile {
 public:
+    // Opens the file at path for reading; -1, with the reason in error, when
+    // it cannot (a directory cannot be read as a file).
+    static int open_for_reading(const std::string& path, std::string& error);
     // Reads the file at path; false, with the reason in error, when it cannot.
     static bool read(const std::string& path, std::string& bytes, std::string& error);
     // Writes a temporary file in the directory of path through write and

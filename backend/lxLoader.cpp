@@ -1,13 +1,18 @@
 #include "backend/lxLoader.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
 
+#include <unistd.h>
+
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
 
+#include "backend/lxFile.h"
 #include "backend/lxParseSession.h"
+#include "backend/lxString.h"
 
 namespace {
 
@@ -196,24 +201,15 @@ void drop_indentation(xmlDocPtr doc) {
     }
 }
 
-} // namespace
-
-xmlDocPtr lxLoader::load(const char* data, std::size_t size, const std::string& url, const omLoadOptions& options,
-                         lxSchemaCache& schemas, omParseError& error) {
+// Parses the text that buffer delivers (and frees buffer), validates and prepares the document.
+xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const omLoadOptions& options,
+                lxSchemaCache& schemas, omParseError& error) {
     lxParseSession session(options.disable_entity_resolution() ? lxParseSession::no_resources
                                                                : lxParseSession::local_files);
-    if (size == 0) {
-        session.fail("Document is empty");
-        session.fill(error, url);
-        return nullptr;
-    }
-    if (size > static_cast<std::size_t>(INT_MAX)) {
-        session.fail("Document is too large");
-        session.fill(error, url);
-        return nullptr;
-    }
-    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    xmlParserCtxtPtr ctxt = buffer ? xmlNewParserCtxt() : nullptr;
     if (!ctxt) {
+        if (buffer)
+            xmlFreeParserInputBuffer(buffer);
         session.fail("out of memory");
         session.fill(error, url);
         return nullptr;
@@ -233,13 +229,10 @@ xmlDocPtr lxLoader::load(const char* data, std::size_t size, const std::string& 
     LoadState* outer = t_load;
     t_load = &state;
 
-    xmlParserInputBufferPtr buffer =
-        xmlParserInputBufferCreateStatic(data, static_cast<int>(size), XML_CHAR_ENCODING_NONE);
-    xmlParserInputPtr input = buffer ? xmlNewIOInputStream(ctxt, buffer, XML_CHAR_ENCODING_NONE) : nullptr;
+    xmlParserInputPtr input = xmlNewIOInputStream(ctxt, buffer, XML_CHAR_ENCODING_NONE);
     xmlDocPtr doc = nullptr;
     if (!input) {
-        if (buffer && !input)
-            xmlFreeParserInputBuffer(buffer);
+        xmlFreeParserInputBuffer(buffer);
         session.fail("out of memory");
     } else {
         if (!url.empty())
@@ -281,5 +274,64 @@ xmlDocPtr lxLoader::load(const char* data, std::size_t size, const std::string& 
         return nullptr;
     }
     drop_indentation(doc);
+    return doc;
+}
+
+// Hands the parser the caller's bytes piece by piece, without a copy of the whole text.
+struct MemoryText {
+    const char* next;
+    std::size_t left;
+};
+
+int read_memory(void* context, char* buffer, int len) {
+    auto* text = static_cast<MemoryText*>(context);
+    std::size_t n = text->left < static_cast<std::size_t>(len) ? text->left : static_cast<std::size_t>(len);
+    std::memcpy(buffer, text->next, n);
+    text->next += n;
+    text->left -= n;
+    return static_cast<int>(n);
+}
+
+int read_file(void* context, char* buffer, int len) {
+    int fd = *static_cast<int*>(context);
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, static_cast<std::size_t>(len));
+        if (n >= 0 || errno != EINTR)
+            return static_cast<int>(n);
+    }
+}
+
+int close_nothing(void*) { return 0; }
+
+} // namespace
+
+xmlDocPtr lxLoader::load(const char* data, std::size_t size, const omLoadOptions& options, lxSchemaCache& schemas,
+                         omParseError& error) {
+    error = omParseError();
+    if (size == 0) {
+        error = omParseError(SYSTRING("Document is empty"));
+        return nullptr;
+    }
+    MemoryText text{data, size};
+    xmlParserInputBufferPtr buffer =
+        xmlParserInputBufferCreateIO(&read_memory, &close_nothing, &text, XML_CHAR_ENCODING_NONE);
+    return parse(buffer, std::string(), options, schemas, error);
+}
+
+xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& options, lxSchemaCache& schemas,
+                              omParseError& error) {
+    error = omParseError();
+    std::string reason;
+    int fd = lxFile::open_for_reading(path, reason);
+    if (fd < 0) {
+        std::string message = "cannot read '" + path + "': " + reason;
+        error = omParseError(lxString::from_xml(message.data(), message.size()));
+        error.set_url(lxString::from_xml(path.data(), path.size()));
+        return nullptr;
+    }
+    xmlParserInputBufferPtr buffer =
+        xmlParserInputBufferCreateIO(&read_file, &close_nothing, &fd, XML_CHAR_ENCODING_NONE);
+    xmlDocPtr doc = parse(buffer, path, options, schemas, error);
+    ::close(fd);
     return doc;
 }

@@ -16,8 +16,11 @@
 // only indents element content.
 class lxLoader {
 public:
-    // The document, or null with error filled. url names the text (a file
-    // name, or empty for memory) and becomes the document's URI.
-    static xmlDocPtr load(const char* data, std::size_t size, const std::string& url, const omLoadOptions& options,
-                          lxSchemaCache& schemas, omParseError& error);
+    // The document from UTF-8 text in memory, or null with error filled.
+    static xmlDocPtr load(const char* data, std::size_t size, const omLoadOptions& options, lxSchemaCache& schemas,
+                          omParseError& error);
+    // The same for the file at path (used unchanged), which becomes the
+    // document's URI. The file is read as it is: never decompressed.
+    static xmlDocPtr load_file(const std::string& path, const omLoadOptions& options, lxSchemaCache& schemas,
+                               omParseError& error);
 };

@@ -5,6 +5,7 @@
 #include <libxml/xmlsave.h>
 
 #include "backend/lxFile.h"
+#include "backend/lxParseSession.h"
 #include "backend/lxString.h"
 
 namespace {
@@ -62,6 +63,8 @@ bool inherits_namespaces(const xmlNode* node) {
 // Runs one serialization into a sink; false when libxml2 reports a failure.
 template <class Save>
 bool serialize(xmlOutputWriteCallback write, void* context, int options, Save save) {
+    // Write errors come back as the result; the session keeps libxml2 from printing them.
+    lxParseSession quiet(lxParseSession::no_resources);
     xmlSaveCtxtPtr ctxt = xmlSaveToIO(write, &close_nothing, context, "UTF-8", options);
     if (!ctxt)
         return false;
