@@ -323,12 +323,18 @@ inline void pass_closing_tag(char*& cur, const char* name_end) {
 }
 
 // skip_object: the tests and checks of the recursive form, in its order, with
-// the open elements kept in omOpenNames.
-void pass_object(char*& cur) {
+// the open elements kept in omOpenNames. A non-null resume is a position in
+// the element's content up to which the content is known to pass these
+// checks (see skip_entered_object): the scan goes on from there.
+void pass_object(char*& cur, char* resume = nullptr) {
     const char* name;
     const char* name_end;
-    if (pass_start_tag(cur, name, name_end))
+    if (resume) {
+        name_end = tag_name(cur, name);
+        cur = resume;
+    } else if (pass_start_tag(cur, name, name_end)) {
         return;
+    }
     omOpenNames open;
     open.push(name, name_end);
     for (;;) {
@@ -589,6 +595,16 @@ bool omPositionX::find_sub_tag(const kuString& name) {
 void omPositionX::end_object() { find_child(m_current, m_object_start, nullptr, 0); }
 
 void omPositionX::skip_object() { pass_object(m_current); }
+
+// The child's scan has passed its content up to child.m_current with the
+// very steps skip_object takes there (whitespace, text, comments, CDATA and
+// whole grandchildren, each checked as skip_object checks it), so the outcome
+// from there on is the outcome of the whole scan. A child entered through a
+// self-closing tag keeps m_current on its own '<' and is skipped afresh.
+void omPositionX::skip_entered_object(const omPositionX& child) {
+    bool resumable = child.m_object_start == m_current && child.m_current > child.m_object_start;
+    pass_object(m_current, resumable ? child.m_current : nullptr);
+}
 
 omPositionX* omPositionX::go_to_sub_tag(kuPtrRelease, const kuString& name) {
     if (!find_sub_tag(name))

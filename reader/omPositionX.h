@@ -29,6 +29,10 @@ public:
     void end_object();
     // Steps over the whole element whose start tag is at m_current.
     void skip_object();
+    // skip_object for the child element that go_to_sub_tag returned for the
+    // start tag at m_current, used through its own operations since: what the
+    // child has already scanned is not read again. Same result, same exceptions.
+    void skip_entered_object(const omPositionX& child);
     // The next run of text in the element's content; empty at its end.
     kuString text_node();
     // Text from m_current up to the next start or closing tag.

@@ -112,7 +112,9 @@ void omSimpleXmlReader::up() {
             m_positions.shrink(0, 0);
         } else {
             m_positions.shrink(entered - 1, 0);
-            m_positions[entered - 2]->skip_object();
+            // The popped cursor stays in its slot, so the parent can step over
+            // the child from where the child's own scan stands.
+            m_positions[entered - 2]->skip_entered_object(*m_positions.read(entered - 1).get());
         }
     } catch (omException& e) {
         error_has_occurred(e.explanation());

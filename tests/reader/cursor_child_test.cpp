@@ -247,3 +247,42 @@ TEST(ReaderSkipping, ClosingTagsAreComparedByTheWholeName) {
     omCursorOn truncated("<a></a");
     EXPECT_THROW(truncated.cursor.skip_object(), omEndException);
 }
+
+TEST(ReaderSkipping, SkipEnteredObjectGoesOnFromWhereTheChildStands) {
+    omCursorOn c("<r><a><b>x</b>text<c/></a>tail</r>\n");
+    c.cursor.object_setup();
+    std::unique_ptr<omPositionX> child(c.cursor.go_to_sub_tag(3, ku_lit("a")));
+    std::unique_ptr<omPositionX> grandchild(child->go_to_sub_tag(3, ku_lit("b")));
+    child->skip_entered_object(*grandchild);
+    EXPECT_EQ(str(child->text_node()), "text");
+    c.cursor.skip_entered_object(*child);
+    EXPECT_EQ(str(c.cursor.text_node()), "tail");
+}
+
+TEST(ReaderSkipping, SkipEnteredObjectStillChecksWhatTheChildHasNotRead) {
+    omCursorOn c("<r><a><b>x</b><c></d></a></r>\n");
+    c.cursor.object_setup();
+    std::unique_ptr<omPositionX> child(c.cursor.go_to_sub_tag(3, ku_lit("a")));
+    std::unique_ptr<omPositionX> grandchild(child->go_to_sub_tag(3, ku_lit("b")));
+    child->skip_entered_object(*grandchild);
+    try {
+        c.cursor.skip_entered_object(*child);
+        FAIL() << "no exception";
+    } catch (omException& e) {
+        EXPECT_EQ(str(e.explanation()), tag_error("c"));
+    }
+}
+
+TEST(ReaderSkipping, SkipEnteredObjectOfARewoundOrSelfClosingChild) {
+    omCursorOn rewound("<r><ab><x/></a></r>\n");
+    rewound.cursor.object_setup();
+    std::unique_ptr<omPositionX> child(rewound.cursor.go_to_sub_tag(3, ku_lit("ab")));
+    EXPECT_FALSE(child->go_to_sub_tag(3, ku_lit("q")));
+    EXPECT_THROW(rewound.cursor.skip_entered_object(*child), omTagException);
+
+    omCursorOn closed("<r><a/>tail</r>\n");
+    closed.cursor.object_setup();
+    std::unique_ptr<omPositionX> empty(closed.cursor.go_to_sub_tag(3, ku_lit("a")));
+    closed.cursor.skip_entered_object(*empty);
+    EXPECT_EQ(str(closed.cursor.text_node()), "tail");
+}

@@ -164,3 +164,25 @@ TEST(ReaderWalkFailures, AnUnclosedAttributeValue) {
     EXPECT_EQ(str(r->attribute(ku_lit("x"), ku_lit("d"))), "d");
     EXPECT_EQ(dumped(*r), kEndError);
 }
+
+TEST(ReaderWalkFailures, UpChecksTheRestOfAChildPartlyRead) {
+    auto r = read_reader_on(kDecl + "<r><a><b>x</b><c></d></a><z/></r>\n");
+    ASSERT_TRUE(r->down_to(ku_lit("r")));
+    ASSERT_TRUE(r->down_to(ku_lit("a")));
+    ASSERT_TRUE(r->down_to(ku_lit("b")));
+    EXPECT_EQ(str(r->text_node()), "x");
+    r->up();
+    EXPECT_FALSE(r->has_error_occurred());
+    r->up();
+    EXPECT_EQ(dumped(*r), tag_error("c"));
+}
+
+TEST(ReaderWalkFailures, UpChecksTheClosingTagOfAChildWhoseSearchAcceptedAPrefix) {
+    auto r = read_reader_on(kDecl + "<r><ab><x/></a></r>\n");
+    ASSERT_TRUE(r->down_to(ku_lit("r")));
+    ASSERT_TRUE(r->down_to(ku_lit("ab")));
+    EXPECT_FALSE(r->down_to(ku_lit("q")));
+    EXPECT_FALSE(r->has_error_occurred());
+    r->up();
+    EXPECT_EQ(dumped(*r), tag_error("ab"));
+}
