@@ -1,0 +1,48 @@
+#pragma once
+
+// Runs the omxml tool as a child process in a per-test directory.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = ::testing::TempDir() + "omxml-cli-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_EQ(std::system(("mkdir -p '" + m_dir + "'").c_str()), 0);
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+
+    std::string write(const std::string& name, const std::string& text) {
+        std::string path = m_dir + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    static std::string slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // Runs "omxml ARGS" with ARGS given as shell words.
+    CliRun omxml(const std::string& args) {
+        std::string out = m_dir + "/stdout", err = m_dir + "/stderr";
+        std::string command = "'" + std::string(OMXML_TOOL) + "' " + args + " >'" + out + "' 2>'" + err + "'";
+        int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    }
+
+    std::string m_dir;
+};
