@@ -80,10 +80,10 @@ syString lxSerializer::node_xml(xmlNodePtr node) {
     if (node->type == XML_ELEMENT_NODE && inherits_namespaces(node)) {
         // A copy outside the tree carries the declarations it needs on its top.
         copy = xmlDocCopyNode(node, node->doc, 1);
-        if (copy)
-            node = copy;
     }
-    serialize(&write_wide, &sink, XML_SAVE_NO_DECL, [node](xmlSaveCtxtPtr ctxt) { return xmlSaveTree(ctxt, node); });
+    xmlNodePtr written = copy ? copy : node;
+    serialize(&write_wide, &sink, XML_SAVE_NO_DECL,
+              [written](xmlSaveCtxtPtr ctxt) { return xmlSaveTree(ctxt, written); });
     if (copy)
         xmlFreeNode(copy);
     std::wstring& text = sink.text;
