@@ -11,11 +11,12 @@
 
 #include "reader/omException.h"
 
-// The scanning itself lives in this file's internal functions: in a shared
-// library the compiler may not inline the exported members into each other,
-// and the cursor is the reader's hot path. The members only delegate.
-// Every function here keeps the cursor's rules exactly: a position moved
-// onto the NUL throws the end error, and a look-ahead reads as read_char does.
+// The scanning lives in this file's internal functions, which the compiler
+// inlines into one another whatever the library's build flags (exported
+// members of a shared library may not be); the cursor is the reader's hot
+// path. The members only delegate. Every function here keeps the cursor's
+// rules exactly: a position moved onto the NUL throws the end error, and a
+// look-ahead reads as read_char does.
 
 namespace {
 

@@ -11,7 +11,10 @@
 //
 // A cursor entered into a self-closing element ('<a/>') keeps m_current on its
 // own start tag: its content is empty, so text_node(), find_sub_tag() and
-// end_object() answer at once without reading the parent's content.
+// end_object() answer at once without reading the parent's content. An
+// attribute look-up ends at the start tag's '>' or "/>". Stepping over an
+// element keeps the names of the open elements on the heap, not the machine
+// stack, so any depth of nesting is stepped over.
 class omPositionX {
 public:
     explicit omPositionX(char* p) : m_current(p), m_object_start(p) {}
@@ -37,7 +40,8 @@ public:
     kuString text_node();
     // Text from m_current up to the next start or closing tag.
     kuString read_text();
-    // Name of the first tag after the start tag at m_object_start.
+    // Name of the first tag after the start tag at m_object_start; empty for
+    // an element entered through a self-closing tag.
     kuString initial_tag() const;
 
 protected:
