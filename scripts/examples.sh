@@ -16,6 +16,8 @@ done
 "$stage/read_config/read_config" examples/read_config/app.xml
 "$stage/documents/documents" "$stage"
 
+bash scripts/doc_snippets.sh "$stage/prefix"
+
 # The pkg-config files describe the same libraries.
 PKG_CONFIG_PATH="$stage/prefix/lib/pkgconfig" pkg-config --exists omxml omxml-backend
 echo "examples: OK"
