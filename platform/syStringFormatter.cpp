@@ -7,12 +7,12 @@
 
 namespace {
 
-// Writes one number through snprintf with the given narrow conversion spec and
+// Writes one number through snprintf with the given narrow conversion and
 // puts a point in place of the locale's decimal separator.
 template <class T>
-void append_number(std::wstring& out, const std::string& spec, T value, bool floating) {
+void append_number(std::wstring& out, const std::string& conversion, T value, bool floating) {
     char small[128];
-    int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    int n = std::snprintf(small, sizeof small, conversion.c_str(), value);
     if (n < 0)
         return;
     std::string text;
@@ -20,7 +20,7 @@ void append_number(std::wstring& out, const std::string& spec, T value, bool flo
         text.assign(small, static_cast<std::size_t>(n));
     } else {
         text.resize(static_cast<std::size_t>(n) + 1);
-        std::snprintf(&text[0], text.size(), spec.c_str(), value);
+        std::snprintf(&text[0], text.size(), conversion.c_str(), value);
         text.resize(static_cast<std::size_t>(n));
     }
     if (floating) {
@@ -87,11 +87,11 @@ syString syStringFormatter::vformat(const wchar_t* format, const syFormatArg* ar
             out += L'%';
             continue;
         }
-        std::string spec = "%";
+        std::string conversion = "%";
         bool left = false;
         while (*p && std::wcschr(L"-+ #0", *p)) {
             left = left || *p == L'-';
-            spec += static_cast<char>(*p++);
+            conversion += static_cast<char>(*p++);
         }
         int width = -1;
         if (*p == L'*') {
@@ -102,7 +102,7 @@ syString syStringFormatter::vformat(const wchar_t* format, const syFormatArg* ar
                 width = (width < 0 ? 0 : width * 10) + (*p++ - L'0');
         }
         if (width >= 0)
-            spec += std::to_string(width);
+            conversion += std::to_string(width);
         int precision = -1;
         if (*p == L'.') {
             ++p;
@@ -114,7 +114,7 @@ syString syStringFormatter::vformat(const wchar_t* format, const syFormatArg* ar
                 while (*p >= L'0' && *p <= L'9')
                     precision = precision * 10 + (*p++ - L'0');
             }
-            spec += "." + std::to_string(precision);
+            conversion += "." + std::to_string(precision);
         }
         while (*p && std::wcschr(L"hlLqjzt", *p))
             ++p;
@@ -130,7 +130,7 @@ syString syStringFormatter::vformat(const wchar_t* format, const syFormatArg* ar
         case L'd':
         case L'i':
             if (arg.kind() == syFormatArg::Signed || arg.kind() == syFormatArg::Unsigned)
-                append_number(out, spec + "lld", arg.kind() == syFormatArg::Signed
+                append_number(out, conversion + "lld", arg.kind() == syFormatArg::Signed
                                                      ? arg.as_signed()
                                                      : static_cast<long long>(arg.as_unsigned()),
                               false);
@@ -142,7 +142,7 @@ syString syStringFormatter::vformat(const wchar_t* format, const syFormatArg* ar
         case L'X':
         case L'o':
             if (arg.kind() == syFormatArg::Signed || arg.kind() == syFormatArg::Unsigned)
-                append_number(out, spec + "ll" + static_cast<char>(conv),
+                append_number(out, conversion + "ll" + static_cast<char>(conv),
                               arg.kind() == syFormatArg::Unsigned
                                   ? arg.as_unsigned()
                                   : static_cast<unsigned long long>(arg.as_signed()),
@@ -165,7 +165,7 @@ syString syStringFormatter::vformat(const wchar_t* format, const syFormatArg* ar
             if (arg.kind() == syFormatArg::WideText || arg.kind() == syFormatArg::NarrowText)
                 append_text(out, natural_text(arg), left, width, -1);
             else
-                append_number(out, spec + static_cast<char>(conv), v, true);
+                append_number(out, conversion + static_cast<char>(conv), v, true);
             break;
         }
         case L'c':
