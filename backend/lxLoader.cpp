@@ -22,13 +22,32 @@ struct LoadState {
     xmlParserCtxtPtr main;
     unsigned long limit;
     bool resolve_external;
+    unsigned long long expanded; // bytes of replacement text handed out
 };
+
+// Expansion beyond this many bytes must stay within ten times the text read.
+const unsigned long long k_free_expansion = 1000000;
 
 thread_local LoadState* t_load = nullptr;
 
 // libxml2 counts an entity reference and the references inside its
 // replacement text, about twice per expansion.
 unsigned long expansions(unsigned long counted) { return (counted + 1) / 2; }
+
+// Counts the replacement text of one reference; true when the expansion has
+// grown out of proportion to the document. libxml2 lets up to 10 MB through
+// first, appending copy after copy to one text node at quadratic cost.
+bool too_large(const xmlEntity* entity) {
+    LoadState* load = t_load;
+    load->expanded += static_cast<unsigned long long>(entity->length > 0 ? entity->length : 0);
+    if (load->expanded <= k_free_expansion)
+        return false;
+    const xmlParserInput* input = load->main->input;
+    unsigned long long consumed = load->main->sizeentities;
+    if (input)
+        consumed += input->consumed + static_cast<unsigned long long>(input->cur - input->base);
+    return load->expanded > 10 * consumed;
+}
 
 bool over_limit(xmlParserCtxtPtr ctxt) {
     LoadState* load = t_load;
@@ -83,6 +102,11 @@ xmlEntityPtr get_entity(void* ctx, const xmlChar* name) {
         return nullptr;
     if (over_limit(ctxt)) {
         stop(ctxt, "entity expansion limit of " + std::to_string(load->limit) + " exceeded");
+        return nullptr;
+    }
+    if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && too_large(entity)) {
+        stop(ctxt,
+             "entity expansion of " + std::to_string(load->expanded) + " bytes is out of proportion to the document");
         return nullptr;
     }
     return entity;
@@ -225,7 +249,7 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
 
     int limit = options.entity_expansion_limit();
     LoadState state{&session, ctxt, limit > 0 ? static_cast<unsigned long>(limit) : 0UL,
-                    !options.disable_entity_resolution()};
+                    !options.disable_entity_resolution(), 0};
     LoadState* outer = t_load;
     t_load = &state;
 

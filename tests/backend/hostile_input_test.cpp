@@ -107,7 +107,8 @@ TEST(EntityExpansion, BillionLaughsFailsFast) {
 }
 
 TEST(EntityExpansion, QuadraticBlowUpFailsFast) {
-    std::string big(50000, 'x');
+    // Unchecked, this would expand to 200 MB.
+    std::string big(10000, 'x');
     for (bool in_attribute : {false, true}) {
         std::string xml = "<!DOCTYPE r [<!ENTITY a \"" + big + "\">]>" + (in_attribute ? "<r v=\"" : "<r>");
         for (int i = 0; i < 20000; ++i)
@@ -119,6 +120,15 @@ TEST(EntityExpansion, QuadraticBlowUpFailsFast) {
         EXPECT_FALSE(error.invalid());
         EXPECT_LT(seconds_since(start), 2.0);
     }
+}
+
+TEST(EntityExpansion, ProportionateExpansionLoads) {
+    // 1.5 MB of replacement text from a document that declares 300 KB of it.
+    std::string xml = "<!DOCTYPE r [<!ENTITY a \"" + std::string(300000, 'y') + "\">]><r>&a;&a;&a;&a;&a;</r>";
+    omParseError error;
+    std::shared_ptr<omDocument> doc = load_xml(xml, error);
+    ASSERT_TRUE(doc) << utf8(error.message());
+    EXPECT_EQ(doc->getDocumentElement()->get_text().length(), 1500000u);
 }
 
 TEST(EntityExpansion, LimitOfTheOptionsIsEnforced) {
