@@ -1,5 +1,6 @@
 #include "bench_common.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,22 @@ std::string bench_read_file(const std::string& path) {
 }
 
 namespace {
+
+struct MemoryInput {
+    const char* next;
+    std::size_t left;
+};
+
+int read_memory(void* context, char* buffer, int len) {
+    auto* input = static_cast<MemoryInput*>(context);
+    const std::size_t n = std::min(input->left, static_cast<std::size_t>(len));
+    std::memcpy(buffer, input->next, n);
+    input->next += n;
+    input->left -= n;
+    return static_cast<int>(n);
+}
+
+int close_nothing(void*) { return 0; }
 
 bool is_blank(const xmlChar* text) {
     if (text == nullptr) {
@@ -135,8 +152,9 @@ void bench_drop_indentation(xmlNode* root) {
 }
 
 xmlDocPtr bench_raw_parse(const char* data, std::size_t size) {
-    return xmlReadMemory(data, static_cast<int>(size), nullptr, nullptr,
-                         XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_COMPACT);
+    MemoryInput input{data, size};
+    return xmlReadIO(&read_memory, &close_nothing, &input, nullptr, nullptr,
+                     XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_COMPACT);
 }
 
 xmlDocPtr bench_raw_load(const char* data, std::size_t size) {

@@ -41,13 +41,18 @@ fi
 
 common=(--benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true
   --benchmark_report_aggregates_only=true --benchmark_out_format=csv --data="$data")
-for program in reader backend; do
+# One process per group of comparisons; every comparison inside one process.
+runs=("reader" "backend --part=load" "backend --part=tree" "backend --part=validate")
+for run in "${runs[@]}"; do
+  read -r program part <<<"$run"
+  out="$results/$program${part:+-${part#--part=}}.csv"
   echo
-  echo "== omxml_bench_$program"
-  rm -f "$results/$program.csv"
-  if ! "$bin/omxml_bench_$program" "${common[@]}" --benchmark_out="$results/$program.csv" "$@"; then
-    echo "omxml_bench_$program failed: its rows below are not measured" >&2
-    rm -f "$results/$program.csv"
+  echo "== omxml_bench_$program $part"
+  rm -f "$out"
+  # shellcheck disable=SC2086
+  if ! "$bin/omxml_bench_$program" $part "${common[@]}" --benchmark_out="$out" "$@"; then
+    echo "omxml_bench_$program $part failed: its rows below are not measured" >&2
+    rm -f "$out"
   fi
 done
 
@@ -93,8 +98,10 @@ medians() {
   echo "medians of $reps repetitions (CPU time), contenders interleaved in one process; catalog $catalog_mib MiB"
   echo
   {
-    medians "$results/reader.csv" | sed 's/^/T /'
-    medians "$results/backend.csv" | sed 's/^/T /'
+    for csv in "$results"/reader.csv "$results"/backend-load.csv "$results"/backend-tree.csv \
+      "$results"/backend-validate.csv; do
+      medians "$csv" | sed 's/^/T /'
+    done
     sed 's/^/M /' "$results/memory.txt"
   } | awk '
     function row(measure, om, peer, r, target, verdict) {
@@ -138,6 +145,8 @@ medians() {
           r = ns[op "/omxml"] / ns[op "/libxml2"]
           row("back-end " op " vs libxml2 (time)", ms(op "/omxml"), ms(op "/libxml2"), sprintf("%.2fx", r), "<= 1.10x", r <= 1.10 ? "holds" : "MISSED")
         } else row("back-end " op " vs libxml2 (time)", nm, "", "", "<= 1.10x", "NOT MEASURED")
+        if (op == "get_xml" && have("get_xml/omxml") && have("get_xml/libxml2+wide"))
+          row("  get_xml vs libxml2 + widening", ms("get_xml/omxml"), ms("get_xml/libxml2+wide"), sprintf("%.2fx", ns["get_xml/omxml"] / ns["get_xml/libxml2+wide"]), "", "")
       }
       if (measured("reader-walk")) {
         over = used["reader-walk"] / 1024 - bytes["reader-walk"] / 1048576
