@@ -10,26 +10,18 @@
 
 namespace {
 
-// Decodes the serializer's UTF-8 output straight into a wide string.
-struct WideSink {
-    std::wstring text;
-    std::string pending; // the start of a sequence split between two writes
-};
-
-int write_wide(void* context, const char* buffer, int len) {
-    auto* sink = static_cast<WideSink*>(context);
-    std::size_t n = static_cast<std::size_t>(len);
-    if (!sink->pending.empty()) {
-        sink->pending.append(buffer, n);
-        std::string joined;
-        joined.swap(sink->pending);
-        std::size_t left = lxString::append(sink->text, joined.data(), joined.size());
-        sink->pending.assign(joined.data() + joined.size() - left, left);
-    } else {
-        std::size_t left = lxString::append(sink->text, buffer, n);
-        sink->pending.assign(buffer + n - left, left);
-    }
+int write_string(void* context, const char* buffer, int len) {
+    static_cast<std::string*>(context)->append(buffer, static_cast<std::size_t>(len));
     return len;
+}
+
+// The whole UTF-8 text first: its length bounds the wide string, which is then made in one piece.
+std::wstring widened(const std::string& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    std::size_t left = lxString::append(out, text.data(), text.size());
+    out.append(left, static_cast<wchar_t>(0xFFFD));
+    return out;
 }
 
 int write_bytes(void* context, const char* buffer, int len) {
@@ -75,18 +67,18 @@ bool serialize(xmlOutputWriteCallback write, void* context, int options, Save sa
 } // namespace
 
 syString lxSerializer::node_xml(xmlNodePtr node) {
-    WideSink sink;
+    std::string utf8;
     xmlNodePtr copy = nullptr;
     if (node->type == XML_ELEMENT_NODE && inherits_namespaces(node)) {
         // A copy outside the tree carries the declarations it needs on its top.
         copy = xmlDocCopyNode(node, node->doc, 1);
     }
     xmlNodePtr written = copy ? copy : node;
-    serialize(&write_wide, &sink, XML_SAVE_NO_DECL,
+    serialize(&write_string, &utf8, XML_SAVE_NO_DECL,
               [written](xmlSaveCtxtPtr ctxt) { return xmlSaveTree(ctxt, written); });
     if (copy)
         xmlFreeNode(copy);
-    std::wstring& text = sink.text;
+    std::wstring text = widened(utf8);
     // An attribute is written as it stands in a start tag, after a blank.
     if (node->type == XML_ATTRIBUTE_NODE && !text.empty() && text[0] == L' ')
         text.erase(0, 1);
@@ -94,9 +86,18 @@ syString lxSerializer::node_xml(xmlNodePtr node) {
 }
 
 syString lxSerializer::document_xml(xmlDocPtr doc) {
-    WideSink sink;
-    serialize(&write_wide, &sink, 0, [doc](xmlSaveCtxtPtr ctxt) { return xmlSaveDoc(ctxt, doc); });
-    return syString(std::move(sink.text));
+    lxParseSession quiet(lxParseSession::no_resources);
+    xmlChar* text = nullptr;
+    int size = 0;
+    xmlDocDumpFormatMemoryEnc(doc, &text, &size, "UTF-8", 0);
+    if (!text)
+        return syString();
+    std::wstring out;
+    out.reserve(static_cast<std::size_t>(size));
+    std::size_t left = lxString::append(out, reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
+    out.append(left, static_cast<wchar_t>(0xFFFD));
+    xmlFree(text);
+    return syString(std::move(out));
 }
 
 bool lxSerializer::save(xmlDocPtr doc, syByteArray& output) {

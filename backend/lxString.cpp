@@ -1,5 +1,6 @@
 #include "backend/lxString.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -37,54 +38,72 @@ syString lxString::from_xml(const char* text, std::size_t n) {
 
 std::size_t lxString::append(std::wstring& out, const char* text, std::size_t n) {
     const auto* s = reinterpret_cast<const unsigned char*>(text);
+    // Decoded through a small buffer: appending a range of bytes to a wide
+    // string would build a temporary string for every run.
+    wchar_t chunk[1024];
+    std::size_t used = 0;
     std::size_t i = 0;
     while (i < n) {
-        // Most text is ASCII: widen runs of it without decoding.
-        std::size_t run = i;
-        while (run < n && s[run] < 0x80)
-            ++run;
-        if (run > i) {
-            out.append(s + i, s + run);
-            i = run;
-            if (i == n)
-                break;
+        if (used > sizeof chunk / sizeof chunk[0] - 2) {
+            out.append(chunk, used);
+            used = 0;
         }
-        std::size_t length = sequence_length(s[i]);
+        unsigned char lead = s[i];
+        if (lead < 0x80) {
+            // Eight ASCII bytes at a time while the text stays ASCII.
+            while (n - i >= 8 && used <= sizeof chunk / sizeof chunk[0] - 8) {
+                std::uint64_t word;
+                std::memcpy(&word, s + i, sizeof word);
+                if (word & 0x8080808080808080ull)
+                    break;
+                for (int k = 0; k < 8; ++k)
+                    chunk[used + k] = static_cast<wchar_t>(s[i + k]);
+                used += 8;
+                i += 8;
+            }
+            if (i < n && s[i] < 0x80 && used < sizeof chunk / sizeof chunk[0]) {
+                chunk[used++] = static_cast<wchar_t>(s[i]);
+                ++i;
+            }
+            continue;
+        }
+        std::size_t length = sequence_length(lead);
         if (length == 0) {
-            out += static_cast<wchar_t>(0xFFFD);
+            chunk[used++] = static_cast<wchar_t>(0xFFFD);
             ++i;
             continue;
         }
-        unsigned long cp = s[i] & (length == 2 ? 0x1Fu : length == 3 ? 0x0Fu : 0x07u);
+        unsigned long cp = lead & (length == 2 ? 0x1Fu : length == 3 ? 0x0Fu : 0x07u);
         std::size_t k = 1;
         while (k < length && i + k < n && (s[i + k] & 0xC0) == 0x80) {
             cp = (cp << 6) | (s[i + k] & 0x3Fu);
             ++k;
         }
         if (k < length) {
-            if (i + k == n)
+            if (i + k == n) {
+                out.append(chunk, used);
                 return n - i; // the sequence continues in the next piece
-            out += static_cast<wchar_t>(0xFFFD);
+            }
+            chunk[used++] = static_cast<wchar_t>(0xFFFD);
             ++i;
             continue;
         }
         if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
             (length == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
-            out += static_cast<wchar_t>(0xFFFD);
+            chunk[used++] = static_cast<wchar_t>(0xFFFD);
             ++i;
             continue;
         }
         if constexpr (sizeof(wchar_t) == 2) {
             if (cp >= 0x10000) {
                 cp -= 0x10000;
-                out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-                out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-                i += length;
-                continue;
+                chunk[used++] = static_cast<wchar_t>(0xD800 + (cp >> 10));
+                cp = 0xDC00 + (cp & 0x3FF);
             }
         }
-        out += static_cast<wchar_t>(cp);
+        chunk[used++] = static_cast<wchar_t>(cp);
         i += length;
     }
+    out.append(chunk, used);
     return 0;
 }

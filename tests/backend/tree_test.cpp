@@ -289,6 +289,23 @@ TEST_F(Tree, DocumentGetXmlLoadsBack) {
     EXPECT_EQ(utf8(reloaded->getDocumentElement()->get_text()), "caf\xC3\xA9 \xF0\x9F\x98\x80");
 }
 
+TEST_F(Tree, TextSurvivesTheWayThroughUtf8) {
+    // Runs of ASCII of every length up to 20 between letters of one to four bytes.
+    std::wstring text;
+    const wchar_t others[] = {0xE9, 0x444, 0x20AC, 0x1F600};
+    for (int run = 0; run <= 20; ++run) {
+        text.append(static_cast<std::size_t>(run), L'a');
+        text += others[run % 4];
+    }
+    syString value{std::wstring(text)};
+    root->set_text(value);
+    EXPECT_TRUE(root->get_text() == value);
+    EXPECT_TRUE(root->getFirstChild()->get_xml() == value);
+    std::shared_ptr<omDocument> reloaded = load_xml(utf8(document->get_xml()));
+    ASSERT_TRUE(reloaded);
+    EXPECT_TRUE(reloaded->getDocumentElement()->get_text() == value);
+}
+
 TEST_F(Tree, InvalidNamesAreRefused) {
     AssertCounter asserts;
     EXPECT_FALSE(document->createElement(SYSTRING("1bad")));
