@@ -52,8 +52,10 @@ inline std::shared_ptr<omNode> as_node(const std::shared_ptr<omElement>& element
 class TempDir {
 public:
     TempDir() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/omxml-test-XXXXXX";
+        std::string pattern = ::testing::TempDir();
+        if (!pattern.empty() && pattern.back() != '/')
+            pattern += '/';
+        pattern += "omxml-test-XXXXXX";
         if (::mkdtemp(&pattern[0]))
             m_path = pattern;
     }
