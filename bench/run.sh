@@ -128,35 +128,35 @@ medians() {
       row("-------", "-----", "----", "-----", "------", "")
       if (have("walk/omxml") && have("walk/pugixml")) {
         r = bps["walk/omxml"] / bps["walk/pugixml"]
-        row("walk vs pugixml load+walk", mbs("walk/omxml"), mbs("walk/pugixml"), sprintf("%.2fx", r), ">= 2.00x", r >= 2 ? "holds" : "MISSED")
+        row("walk vs pugixml load+walk", mbs("walk/omxml"), mbs("walk/pugixml"), sprintf("%.3fx", r), ">= 2.00x", r >= 2 ? "holds" : "MISSED")
         r = bps["walk/omxml"] / bps["walk/rapidxml"]
-        row("walk vs RapidXML parse+walk", mbs("walk/omxml"), mbs("walk/rapidxml"), sprintf("%.2fx", r), "", "")
+        row("walk vs RapidXML parse+walk", mbs("walk/omxml"), mbs("walk/rapidxml"), sprintf("%.3fx", r), "", "")
         r = bps["walk/omxml"] / bps["walk/strchr"]
         row("walk vs strchr floor", mbs("walk/omxml"), mbs("walk/strchr"), sprintf("%.3fx", r), "", "")
       } else row("catalog walk", nm, "", "", ">= 2.00x", "NOT MEASURED")
       if (have("config/omxml") && have("config/pugixml")) {
         r = ns["config/omxml"] / ns["config/pugixml"]
-        row("config cycle (time)", us("config/omxml"), us("config/pugixml"), sprintf("%.2fx", r), "<= 0.80x", r <= 0.8 ? "holds" : "MISSED")
+        row("config cycle (time)", us("config/omxml"), us("config/pugixml"), sprintf("%.3fx", r), "<= 0.80x", r <= 0.8 ? "holds" : "MISSED")
       } else row("config cycle (time)", nm, "", "", "<= 0.80x", "NOT MEASURED")
       split("load xpath by_tag get_xml save validate", ops, " ")
       for (k = 1; k <= 6; k++) {
         op = ops[k]
         if (have(op "/omxml") && have(op "/libxml2")) {
           r = ns[op "/omxml"] / ns[op "/libxml2"]
-          row("back-end " op " vs libxml2 (time)", ms(op "/omxml"), ms(op "/libxml2"), sprintf("%.2fx", r), "<= 1.10x", r <= 1.10 ? "holds" : "MISSED")
+          row("back-end " op " vs libxml2 (time)", ms(op "/omxml"), ms(op "/libxml2"), sprintf("%.3fx", r), "<= 1.10x", r <= 1.10 ? "holds" : "MISSED")
         } else row("back-end " op " vs libxml2 (time)", nm, "", "", "<= 1.10x", "NOT MEASURED")
         if (op == "get_xml" && have("get_xml/omxml") && have("get_xml/libxml2+wide"))
-          row("  get_xml vs libxml2 + widening", ms("get_xml/omxml"), ms("get_xml/libxml2+wide"), sprintf("%.2fx", ns["get_xml/omxml"] / ns["get_xml/libxml2+wide"]), "", "")
+          row("  get_xml vs libxml2 + widening", ms("get_xml/omxml"), ms("get_xml/libxml2+wide"), sprintf("%.3fx", ns["get_xml/omxml"] / ns["get_xml/libxml2+wide"]), "", "")
       }
       if (measured("reader-walk")) {
         over = used["reader-walk"] / 1024 - bytes["reader-walk"] / 1048576
         row("reader walk peak - file size", sprintf("%.2f MiB", over), "", "", "<= 1 MiB", over <= 1 ? "holds" : "MISSED")
-        if (measured("pugixml-walk")) row("reader walk peak vs pugixml", mib(used["reader-walk"]), mib(used["pugixml-walk"]), sprintf("%.2fx", used["reader-walk"] / used["pugixml-walk"]), "", "")
-        if (measured("rapidxml-walk")) row("reader walk peak vs RapidXML", mib(used["reader-walk"]), mib(used["rapidxml-walk"]), sprintf("%.2fx", used["reader-walk"] / used["rapidxml-walk"]), "", "")
+        if (measured("pugixml-walk")) row("reader walk peak vs pugixml", mib(used["reader-walk"]), mib(used["pugixml-walk"]), sprintf("%.3fx", used["reader-walk"] / used["pugixml-walk"]), "", "")
+        if (measured("rapidxml-walk")) row("reader walk peak vs RapidXML", mib(used["reader-walk"]), mib(used["rapidxml-walk"]), sprintf("%.3fx", used["reader-walk"] / used["rapidxml-walk"]), "", "")
       } else row("reader walk peak - file size", nm, "", "", "<= 1 MiB", "NOT MEASURED")
       if (measured("backend-load") && measured("libxml2-load")) {
         r = used["backend-load"] / used["libxml2-load"]
-        row("back-end load peak vs libxml2", mib(used["backend-load"]), mib(used["libxml2-load"]), sprintf("%.2fx", r), "<= 1.10x", r <= 1.10 ? "holds" : "MISSED")
+        row("back-end load peak vs libxml2", mib(used["backend-load"]), mib(used["libxml2-load"]), sprintf("%.3fx", r), "<= 1.10x", r <= 1.10 ? "holds" : "MISSED")
       } else row("back-end load peak vs libxml2", measured("backend-load") ? "" : "load failed", "", "", "<= 1.10x", "NOT MEASURED")
       deep_ok = failed["reader-deep"] == "" && check["reader-deep"] ~ /depth:100000,text:x,stepped-over/
       row("reader on 100 000-deep file", deep_ok ? "ok" : (failed["reader-deep"] != "" ? "exit " failed["reader-deep"] : check["reader-deep"]), "", "", "no crash", deep_ok ? "holds" : "MISSED")
