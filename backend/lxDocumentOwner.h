@@ -48,12 +48,8 @@ public:
     // The document's XPath context, made on first use.
     xmlXPathContextPtr xpath_context();
 
-    static void acquire(xmlNodePtr node) {
-        node->_private = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(node->_private) + 1);
-    }
-    static void release(xmlNodePtr node) {
-        node->_private = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(node->_private) - 1);
-    }
+    static void acquire(xmlNodePtr node) { node->_private = counted(node->_private, 1); }
+    static void release(xmlNodePtr node) { node->_private = counted(node->_private, ~std::uintptr_t(0)); }
     static bool referenced(xmlNodePtr node) { return node->_private != nullptr; }
     // True when any node of the subtree, attributes included, is referred to.
     static bool referenced_subtree(xmlNodePtr node);
@@ -61,6 +57,12 @@ public:
     static void clear_references(xmlNodePtr node);
 
 private:
+    // The count lives in the pointer-sized field that libxml2 leaves to applications.
+    static void* counted(void* count, std::uintptr_t delta) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
+        return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(count) + delta);
+    }
+
     xmlDocPtr m_doc;
     // Namespaces of detached attributes, which cannot declare their own.
     xmlNsPtr m_detached_ns = nullptr;

@@ -273,7 +273,7 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     t_load = outer;
     xmlFreeParserCtxt(ctxt);
 
-    if (!session.failed()) {
+    if (doc && !session.failed()) {
         if (doc->URL)
             xmlFree(const_cast<xmlChar*>(doc->URL));
         doc->URL = url.empty() ? nullptr : xmlStrdup(BAD_CAST url.c_str());
@@ -291,7 +291,7 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
             }
         }
     }
-    if (session.failed()) {
+    if (!doc || session.failed()) {
         if (doc)
             xmlFreeDoc(doc);
         session.fill(error, url);

@@ -16,6 +16,7 @@ std::vector<std::string> child_texts(const std::string& xml) {
     if (!doc)
         return {"load failed: " + utf8(error.message())};
     std::shared_ptr<omNodeList> children = doc->getDocumentElement()->getChildNodes();
+    texts.reserve(static_cast<std::size_t>(children->length()));
     for (int i = 0; i < children->length(); ++i)
         texts.push_back(utf8(children->at(i)->get_text()));
     return texts;
