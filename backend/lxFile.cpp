@@ -36,8 +36,8 @@ std::string resolved_target(const std::string& path) {
 
 } // namespace
 
-int lxFile::open_for_reading(const std::string& path, std::string& error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+int lxFile::open_for_reading(const std::string& path, std::string& error, bool regular_only) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (regular_only ? O_NONBLOCK : 0));
     if (fd < 0) {
         error = reason(errno);
         return -1;
@@ -48,11 +48,19 @@ int lxFile::open_for_reading(const std::string& path, std::string& error) {
         error = reason(EISDIR);
         return -1;
     }
+    if (regular_only) {
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            error = "not a regular file";
+            return -1;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    }
     return fd;
 }
 
-bool lxFile::read(const std::string& path, std::string& bytes, std::string& error) {
-    int fd = open_for_reading(path, error);
+bool lxFile::read(const std::string& path, std::string& bytes, std::string& error, bool regular_only) {
+    int fd = open_for_reading(path, error, regular_only);
     if (fd < 0)
         return false;
     struct stat st;

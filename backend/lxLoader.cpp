@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -16,6 +17,119 @@
 
 namespace {
 
+// Counts the references to the five predefined entities (&amp; &lt; &gt;
+// &quot; &apos;) that stand in quoted values inside markup: attribute values
+// and attribute defaults. libxml2 counts each of them as an entity expansion
+// (though it does not count the same references in text), so the expansion
+// limit would refuse documents that declare no entity at all. The text is fed
+// in the pieces the parser reads; comments, CDATA sections, processing
+// instructions and entity declarations are left out.
+class PredefinedReferenceCounter {
+public:
+    void feed(const char* text, std::size_t n) {
+        const char* end = text + n;
+        for (const char* p = text; p < end; ++p) {
+            // Runs of text and of plain value characters are passed over in bulk.
+            if (m_state == Text) {
+                p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+                if (!p)
+                    return;
+            } else if (m_state == Quoted && m_reference.empty()) {
+                while (p < end && *p != m_quote && *p != '&')
+                    ++p;
+                if (p == end)
+                    return;
+            }
+            step(*p);
+        }
+    }
+    unsigned long count() const { return m_count; }
+
+private:
+    enum State { Text, Open, Bang, Comment, CData, Instruction, Markup, Quoted };
+
+    void step(char c) {
+        switch (m_state) {
+        case Text:
+            if (c == '<')
+                m_state = Open;
+            break;
+        case Open:
+            m_keyword.clear();
+            m_state = c == '!' ? Bang : c == '?' ? Instruction : c == '<' ? Open : Markup;
+            m_in_entity_declaration = false;
+            m_run = 0;
+            break;
+        case Bang:
+            m_keyword += c;
+            if (m_keyword == "--") {
+                m_state = Comment;
+            } else if (m_keyword == "[CDATA[") {
+                m_state = CData;
+            } else if (!(c >= 'A' && c <= 'Z') && c != '-' && c != '[') {
+                m_in_entity_declaration = m_keyword.compare(0, 6, "ENTITY") == 0;
+                m_state = Markup;
+                step_markup(c);
+            } else if (m_keyword.size() > 8) {
+                m_state = Markup;
+            }
+            break;
+        case Comment: // ends at "-->"
+            m_run = c == '-' ? m_run + 1 : (c == '>' && m_run >= 2 ? (m_state = Text, 0) : 0);
+            break;
+        case CData: // ends at "]]>"
+            m_run = c == ']' ? m_run + 1 : (c == '>' && m_run >= 2 ? (m_state = Text, 0) : 0);
+            break;
+        case Instruction: // ends at "?>"
+            m_run = c == '?' ? 1 : (c == '>' && m_run ? (m_state = Text, 0) : 0);
+            break;
+        case Markup:
+            step_markup(c);
+            break;
+        case Quoted:
+            if (c == m_quote) {
+                m_state = Markup;
+            } else if (c == '&') {
+                m_reference.assign(1, c);
+            } else if (!m_reference.empty()) {
+                m_reference += c;
+                if (c == ';') {
+                    if (!m_in_entity_declaration && is_predefined(m_reference))
+                        ++m_count;
+                    m_reference.clear();
+                } else if (m_reference.size() > 6) {
+                    m_reference.clear();
+                }
+            }
+            break;
+        }
+    }
+
+    void step_markup(char c) {
+        if (c == '"' || c == '\'') {
+            m_quote = c;
+            m_reference.clear();
+            m_state = Quoted;
+        } else if (c == '>') {
+            m_state = Text;
+        } else if (c == '<') {
+            m_state = Open; // a declaration inside the internal subset
+        }
+    }
+
+    static bool is_predefined(const std::string& r) {
+        return r == "&amp;" || r == "&lt;" || r == "&gt;" || r == "&quot;" || r == "&apos;";
+    }
+
+    State m_state = Text;
+    std::string m_keyword;
+    std::string m_reference;
+    char m_quote = '"';
+    int m_run = 0;
+    bool m_in_entity_declaration = false;
+    unsigned long m_count = 0;
+};
+
 // What the entity callbacks of one load need to know.
 struct LoadState {
     lxParseSession* session;
@@ -23,6 +137,7 @@ struct LoadState {
     unsigned long limit;
     bool resolve_external;
     unsigned long long expanded; // bytes of replacement text handed out
+    const PredefinedReferenceCounter* predefined;
 };
 
 // Expansion beyond this many bytes must stay within ten times the text read.
@@ -49,12 +164,18 @@ bool too_large(const xmlEntity* entity) {
     return load->expanded > 10 * consumed;
 }
 
+// Expansions of declared entities counted so far in the document.
+unsigned long counted_expansions(const LoadState& load, unsigned long counted) {
+    unsigned long predefined = load.predefined->count();
+    return expansions(counted > predefined ? counted - predefined : 0);
+}
+
 bool over_limit(xmlParserCtxtPtr ctxt) {
     LoadState* load = t_load;
     unsigned long counted = load->main->nbentities;
     if (ctxt != load->main)
         counted += ctxt->nbentities;
-    return expansions(counted) > load->limit;
+    return counted_expansions(*load, counted) > load->limit;
 }
 
 void stop(xmlParserCtxtPtr ctxt, const std::string& message) {
@@ -226,8 +347,8 @@ void drop_indentation(xmlDocPtr doc) {
 }
 
 // Parses the text that buffer delivers (and frees buffer), validates and prepares the document.
-xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const omLoadOptions& options,
-                lxSchemaCache& schemas, omParseError& error) {
+xmlDocPtr parse(xmlParserInputBufferPtr buffer, const PredefinedReferenceCounter& predefined, const std::string& url,
+                const omLoadOptions& options, lxSchemaCache& schemas, omParseError& error) {
     lxParseSession session(options.disable_entity_resolution() ? lxParseSession::no_resources
                                                                : lxParseSession::local_files);
     xmlParserCtxtPtr ctxt = buffer ? xmlNewParserCtxt() : nullptr;
@@ -249,7 +370,7 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
 
     int limit = options.entity_expansion_limit();
     LoadState state{&session, ctxt, limit > 0 ? static_cast<unsigned long>(limit) : 0UL,
-                    !options.disable_entity_resolution(), 0};
+                    !options.disable_entity_resolution(), 0, &predefined};
     LoadState* outer = t_load;
     t_load = &state;
 
@@ -265,7 +386,7 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
         xmlParseDocument(ctxt);
         doc = ctxt->myDoc;
         ctxt->myDoc = nullptr;
-        if (!session.failed() && expansions(ctxt->nbentities) > state.limit)
+        if (!session.failed() && counted_expansions(state, ctxt->nbentities) > state.limit)
             session.fail("entity expansion limit of " + std::to_string(state.limit) + " exceeded");
         if (!session.failed() && (!ctxt->wellFormed || !doc))
             session.fail("the document is not well-formed");
@@ -305,21 +426,30 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
 struct MemoryText {
     const char* next;
     std::size_t left;
+    PredefinedReferenceCounter predefined;
 };
 
 int read_memory(void* context, char* buffer, int len) {
     auto* text = static_cast<MemoryText*>(context);
     std::size_t n = text->left < static_cast<std::size_t>(len) ? text->left : static_cast<std::size_t>(len);
     std::memcpy(buffer, text->next, n);
+    text->predefined.feed(text->next, n);
     text->next += n;
     text->left -= n;
     return static_cast<int>(n);
 }
 
+struct FileText {
+    int fd;
+    PredefinedReferenceCounter predefined;
+};
+
 int read_file(void* context, char* buffer, int len) {
-    int fd = *static_cast<int*>(context);
+    auto* text = static_cast<FileText*>(context);
     for (;;) {
-        ssize_t n = ::read(fd, buffer, static_cast<std::size_t>(len));
+        ssize_t n = ::read(text->fd, buffer, static_cast<std::size_t>(len));
+        if (n > 0)
+            text->predefined.feed(buffer, static_cast<std::size_t>(n));
         if (n >= 0 || errno != EINTR)
             return static_cast<int>(n);
     }
@@ -336,10 +466,10 @@ xmlDocPtr lxLoader::load(const char* data, std::size_t size, const omLoadOptions
         error = omParseError(SYSTRING("Document is empty"));
         return nullptr;
     }
-    MemoryText text{data, size};
+    MemoryText text{data, size, {}};
     xmlParserInputBufferPtr buffer =
         xmlParserInputBufferCreateIO(&read_memory, &close_nothing, &text, XML_CHAR_ENCODING_NONE);
-    return parse(buffer, std::string(), options, schemas, error);
+    return parse(buffer, text.predefined, std::string(), options, schemas, error);
 }
 
 xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& options, lxSchemaCache& schemas,
@@ -353,9 +483,10 @@ xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& opti
         error.set_url(lxString::from_xml(path.data(), path.size()));
         return nullptr;
     }
+    FileText text{fd, {}};
     xmlParserInputBufferPtr buffer =
-        xmlParserInputBufferCreateIO(&read_file, &close_nothing, &fd, XML_CHAR_ENCODING_NONE);
-    xmlDocPtr doc = parse(buffer, path, options, schemas, error);
+        xmlParserInputBufferCreateIO(&read_file, &close_nothing, &text, XML_CHAR_ENCODING_NONE);
+    xmlDocPtr doc = parse(buffer, text.predefined, path, options, schemas, error);
     ::close(fd);
     return doc;
 }

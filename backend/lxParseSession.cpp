@@ -165,14 +165,16 @@ xmlParserInputBufferPtr lxParseSession::open_resource(const char* uri, xmlCharEn
             return nullptr;
         }
         std::string error;
-        bool read = lxFile::read(path, bytes, error);
+        bool read = lxFile::read(path, bytes, error, true);
         // A name built from a URI may carry escapes that the file name does not.
         if (!read && path.find('%') != std::string::npos) {
             path = percent_decoded(path);
-            read = lxFile::read(path, bytes, error);
+            read = lxFile::read(path, bytes, error, true);
         }
-        if (!read)
+        if (!read) {
+            session->fail("cannot read '" + path + "': " + error, name);
             return nullptr;
+        }
         session->m_files_read.emplace_back(path, bytes);
         if (session->m_resources == schema_files && session->m_filter)
             bytes = session->m_filter(bytes, name);

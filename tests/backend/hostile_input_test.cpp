@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/backend/backend_test_support.h"
@@ -146,6 +147,30 @@ TEST(EntityExpansion, LimitOfTheOptionsIsEnforced) {
     EXPECT_TRUE(load_xml("<r>&amp;&lt;&#65;</r>", error, options)) << utf8(error.message());
 }
 
+TEST(EntityExpansion, PredefinedReferencesInAttributesAreNoExpansions) {
+    std::string many = "<r a=\"";
+    for (int i = 0; i < 120000; ++i)
+        many += "a&amp;b ";
+    omParseError error;
+    EXPECT_TRUE(load_xml(many + "\"/>", error)) << utf8(error.message());
+
+    omLoadOptions none;
+    none.set_entity_expansion_limit(0);
+    EXPECT_TRUE(load_xml("<r a=\"&gt;&lt;&quot;&apos;\"/>", error, none)) << utf8(error.message());
+    // What the serializer escapes must load again under the same options.
+    std::shared_ptr<omDocument> doc = load_xml("<r a=\"123-->\" b='\"'/>", error, none);
+    ASSERT_TRUE(doc) << utf8(error.message());
+    EXPECT_TRUE(load_xml(utf8(doc->getDocumentElement()->get_xml()), error, none)) << utf8(error.message());
+
+    // Declared entities still count, wherever predefined ones stand beside them.
+    omLoadOptions one;
+    one.set_entity_expansion_limit(1);
+    const std::string dtd = "<!DOCTYPE r [<!ENTITY e 'x'><!ATTLIST r d CDATA '&amp;'>]>";
+    EXPECT_TRUE(load_xml(dtd + "<r a='&amp;&e;'/>", error, one)) << utf8(error.message());
+    EXPECT_FALSE(load_xml(dtd + "<r a='&amp;&e;&e;'/>", error, one));
+    EXPECT_FALSE(load_xml(dtd + "<r><!-- a='&amp;' --><?p a='&amp;'?>&e;&e;</r>", error, one));
+}
+
 TEST(EntityExpansion, InternalEntitiesAreSubstitutedEverywhere) {
     omParseError error;
     std::shared_ptr<omDocument> doc =
@@ -211,6 +236,17 @@ TEST_F(ExternalEntities, EnabledResolutionReadsLocalFiles) {
     // A file that is not there is an error, not an empty replacement.
     EXPECT_FALSE(
         load_xml("<!DOCTYPE r [<!ENTITY e SYSTEM \"" + dir.file("none.txt") + "\">]><r>&e;</r>", error, resolving()));
+}
+
+TEST_F(ExternalEntities, OnlyRegularFilesAreRead) {
+    std::string fifo = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name : {std::string("/dev/zero"), fifo, dir.path()}) {
+        omParseError error;
+        EXPECT_FALSE(load_xml("<!DOCTYPE r [<!ENTITY e SYSTEM \"" + name + "\">]><r>&e;</r>", error, resolving()))
+            << name;
+        EXPECT_NE(utf8(error.message()).find(name), std::string::npos) << utf8(error.message());
+    }
 }
 
 TEST_F(ExternalEntities, RelativeNamesResolveAgainstTheDocument) {
