@@ -13,6 +13,7 @@
 
 #include "backend/lxFile.h"
 #include "backend/lxParseSession.h"
+#include "backend/lxSerializer.h"
 #include "backend/lxString.h"
 
 namespace {
@@ -318,6 +319,8 @@ void drop_indentation(xmlDocPtr doc) {
     std::vector<char> preserve(1, 0);
     xmlNodePtr node = root;
     for (;;) {
+        if (node->nsDef)
+            lxSerializer::note_namespaces(doc, node);
         int space = node->properties ? space_attribute(node) : -1;
         preserve.push_back(space < 0 ? preserve.back() : static_cast<char>(space));
         if (!preserve.back())

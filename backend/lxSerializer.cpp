@@ -1,6 +1,9 @@
 #include "backend/lxSerializer.h"
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <libxml/xmlsave.h>
 
@@ -52,6 +55,87 @@ bool inherits_namespaces(const xmlNode* node) {
     return false;
 }
 
+// A bit of xmlDoc::properties that libxml2 leaves unused: some namespace
+// name of the document holds a character that must be escaped when written.
+const int k_escaped_namespaces = 1 << 24;
+
+bool needs_escape(const xmlChar* text) {
+    for (; text && *text; ++text)
+        if (*text == '&' || *text == '<' || *text == '"')
+            return true;
+    return false;
+}
+
+// libxml2 writes namespace names and the attribute defaults of the internal
+// subset between quotes as they are, so "&", "<" or a quote in them would
+// give text that does not load again. While one document or node is written,
+// escaped copies stand in for such values; the originals come back after.
+class EscapedQuotedValues {
+public:
+    // For the whole document when top is null, else for the element top.
+    EscapedQuotedValues(xmlDocPtr doc, xmlNodePtr top) {
+        if (!doc)
+            return;
+        if (doc->intSubset && !top)
+            for (xmlNodePtr d = doc->intSubset->children; d; d = d->next)
+                if (d->type == XML_ATTRIBUTE_DECL)
+                    stand_in(&reinterpret_cast<xmlAttributePtr>(d)->defaultValue);
+        if (doc->properties & k_escaped_namespaces)
+            escape_namespaces(top ? top : xmlDocGetRootElement(doc));
+    }
+    ~EscapedQuotedValues() {
+        for (auto& swapped : m_swapped) {
+            xmlFree(const_cast<xmlChar*>(*swapped.first));
+            *swapped.first = swapped.second;
+        }
+    }
+    EscapedQuotedValues(const EscapedQuotedValues&) = delete;
+    EscapedQuotedValues& operator=(const EscapedQuotedValues&) = delete;
+
+private:
+    void escape_namespaces(xmlNodePtr top) {
+        for (xmlNodePtr node = top; node;) {
+            if (node->type == XML_ELEMENT_NODE)
+                for (xmlNsPtr ns = node->nsDef; ns; ns = ns->next)
+                    stand_in(&ns->href);
+            if (node->children && node->type == XML_ELEMENT_NODE) {
+                node = node->children;
+                continue;
+            }
+            while (node != top && !node->next)
+                node = node->parent;
+            if (node == top)
+                break;
+            node = node->next;
+        }
+    }
+
+    void stand_in(const xmlChar** slot) {
+        if (!needs_escape(*slot))
+            return;
+        std::string escaped;
+        for (const xmlChar* c = *slot; *c; ++c) {
+            switch (*c) {
+            case '&':
+                escaped += "&#38;";
+                break;
+            case '<':
+                escaped += "&#60;";
+                break;
+            case '"':
+                escaped += "&#34;";
+                break;
+            default:
+                escaped += static_cast<char>(*c);
+            }
+        }
+        m_swapped.emplace_back(slot, *slot);
+        *slot = xmlStrdup(BAD_CAST escaped.c_str());
+    }
+
+    std::vector<std::pair<const xmlChar**, const xmlChar*>> m_swapped;
+};
+
 // Runs one serialization into a sink; false when libxml2 reports a failure.
 template <class Save>
 bool serialize(xmlOutputWriteCallback write, void* context, int options, Save save) {
@@ -74,8 +158,13 @@ syString lxSerializer::node_xml(xmlNodePtr node) {
         copy = xmlDocCopyNode(node, node->doc, 1);
     }
     xmlNodePtr written = copy ? copy : node;
-    serialize(&write_string, &utf8, XML_SAVE_NO_DECL,
-              [written](xmlSaveCtxtPtr ctxt) { return xmlSaveTree(ctxt, written); });
+    {
+        std::optional<EscapedQuotedValues> escaped;
+        if (node->type == XML_ELEMENT_NODE)
+            escaped.emplace(node->doc, written);
+        serialize(&write_string, &utf8, XML_SAVE_NO_DECL,
+                  [written](xmlSaveCtxtPtr ctxt) { return xmlSaveTree(ctxt, written); });
+    }
     if (copy)
         xmlFreeNode(copy);
     std::wstring text = widened(utf8);
@@ -89,7 +178,10 @@ syString lxSerializer::document_xml(xmlDocPtr doc) {
     lxParseSession quiet(lxParseSession::no_resources);
     xmlChar* text = nullptr;
     int size = 0;
-    xmlDocDumpFormatMemoryEnc(doc, &text, &size, "UTF-8", 0);
+    {
+        EscapedQuotedValues escaped(doc, nullptr);
+        xmlDocDumpFormatMemoryEnc(doc, &text, &size, "UTF-8", 0);
+    }
     if (!text)
         return syString();
     std::wstring out;
@@ -104,6 +196,7 @@ bool lxSerializer::save(xmlDocPtr doc, syByteArray& output) {
     if (!xmlDocGetRootElement(doc))
         return false;
     output.clear();
+    EscapedQuotedValues escaped(doc, nullptr);
     if (serialize(&write_bytes, &output, 0, [doc](xmlSaveCtxtPtr ctxt) { return xmlSaveDoc(ctxt, doc); }))
         return true;
     output.clear();
@@ -113,9 +206,16 @@ bool lxSerializer::save(xmlDocPtr doc, syByteArray& output) {
 bool lxSerializer::save(xmlDocPtr doc, const std::string& path) {
     if (!xmlDocGetRootElement(doc))
         return false;
+    EscapedQuotedValues escaped(doc, nullptr);
     return lxFile::replace(path, [doc](int fd) {
         FileSink sink{fd, false};
         bool ok = serialize(&write_file, &sink, 0, [doc](xmlSaveCtxtPtr ctxt) { return xmlSaveDoc(ctxt, doc); });
         return ok && !sink.failed;
     });
+}
+
+void lxSerializer::note_namespaces(xmlDocPtr doc, const xmlNode* element) {
+    for (const xmlNs* ns = element->nsDef; ns; ns = ns->next)
+        if (needs_escape(ns->href))
+            doc->properties |= k_escaped_namespaces;
 }

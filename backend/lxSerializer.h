@@ -19,4 +19,8 @@ public:
     static bool save(xmlDocPtr doc, syByteArray& output);
     // Replaces the file at path (UTF-8, used unchanged) with the document.
     static bool save(xmlDocPtr doc, const std::string& path);
+
+    // Called by the loader for each element that declares namespaces: notes
+    // on the document when a namespace name needs escaping to be written.
+    static void note_namespaces(xmlDocPtr doc, const xmlNode* element);
 };

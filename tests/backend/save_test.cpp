@@ -120,3 +120,26 @@ TEST(Save, LinksKeepPointingAtTheSavedFile) {
 }
 
 } // namespace
+
+TEST(SaveRoundTrip, QuotedValuesThatNeedEscapingLoadAgain) {
+    for (const std::string& text : {std::string("<!DOCTYPE r [<!ATTLIST r d CDATA \"dfl&lt;t&amp;\">]><r/>"),
+                                    std::string("<r xmlns=\"urn:a&amp;b\"><x xmlns:p=\"urn:p&amp;\" p:y=\"1\"/></r>")}) {
+        omParseError error;
+        std::shared_ptr<omDocument> doc = load_xml(text, error);
+        ASSERT_TRUE(doc) << utf8(error.message());
+        syByteArray saved;
+        ASSERT_TRUE(test_factory()->saveDocument(doc, saved));
+        std::shared_ptr<omDocument> again = test_factory()->loadDocument(saved, omLoadOptions(), error);
+        ASSERT_TRUE(again) << std::string(saved.data(), saved.size()) << ": " << utf8(error.message());
+        std::string markup = utf8(doc->getDocumentElement()->get_xml());
+        EXPECT_TRUE(load_xml(markup, error)) << markup << ": " << utf8(error.message());
+        // The names themselves are unchanged: the same elements are found in the same namespaces.
+        EXPECT_EQ(utf8(again->getDocumentElement()->get_xml()), markup);
+        EXPECT_EQ(utf8(doc->getDocumentElement()->get_xml()), markup);
+    }
+    std::shared_ptr<omDocument> doc = load_xml("<r xmlns=\"urn:a&amp;b\"><x/></r>");
+    ASSERT_TRUE(doc);
+    std::string inner = utf8(doc->getDocumentElement()->getFirstChild()->get_xml());
+    EXPECT_EQ(inner, "<x xmlns=\"urn:a&#38;b\"/>");
+}
+
