@@ -113,7 +113,7 @@ void lxDocumentOwner::keep_detached(xmlNodePtr node) {
 }
 
 void lxDocumentOwner::discard(xmlNodePtr node) {
-    if (referenced_subtree(node)) {
+    if (m_live_lists > 0 || referenced_subtree(node)) {
         keep_detached(node);
         return;
     }

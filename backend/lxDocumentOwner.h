@@ -15,9 +15,9 @@ class omNode;
 // (created and not yet inserted, or removed). Node handles share the owner,
 // so the document lives as long as any handle to any of its nodes.
 //
-// Each node counts the handles (and lists and maps) that refer to it in its
-// _private field; a subtree that nothing refers to can be freed as soon as it
-// leaves the tree, the others wait for the owner's end.
+// Each node counts the handles (and maps) that refer to it in its _private
+// field; a subtree that nothing refers to can be freed as soon as it leaves
+// the tree, the others wait for the owner's end.
 class lxDocumentOwner : public std::enable_shared_from_this<lxDocumentOwner> {
 public:
     explicit lxDocumentOwner(xmlDocPtr doc);
@@ -42,8 +42,14 @@ public:
     // tracked.
     void keep_detached(xmlNodePtr node);
     // A subtree just taken out of the tree: freed at once when nothing refers
-    // into it, kept otherwise.
+    // into it and no node list is alive, kept otherwise.
     void discard(xmlNodePtr node);
+
+    // Node lists hold plain node pointers; while any list of the document is
+    // alive, subtrees that leave the tree are kept rather than freed, which
+    // spares every list the work of counting a reference on each of its nodes.
+    void list_opened() { ++m_live_lists; }
+    void list_closed() { --m_live_lists; }
 
     // The document's XPath context, made on first use.
     xmlXPathContextPtr xpath_context();
@@ -68,4 +74,5 @@ private:
     xmlNsPtr m_detached_ns = nullptr;
     xmlXPathContextPtr m_xpath = nullptr;
     std::unordered_set<xmlNodePtr> m_detached;
+    long m_live_lists = 0;
 };

@@ -4,14 +4,10 @@
 
 lxNodeList::lxNodeList(std::shared_ptr<lxDocumentOwner> owner, std::vector<xmlNodePtr> nodes)
     : m_owner(std::move(owner)), m_nodes(std::move(nodes)) {
-    for (xmlNodePtr node : m_nodes)
-        lxDocumentOwner::acquire(node);
+    m_owner->list_opened();
 }
 
-lxNodeList::~lxNodeList() {
-    for (xmlNodePtr node : m_nodes)
-        lxDocumentOwner::release(node);
-}
+lxNodeList::~lxNodeList() { m_owner->list_closed(); }
 
 std::shared_ptr<omElement> lxNodeList::at(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= m_nodes.size())

@@ -8,9 +8,9 @@
 #include "backend/lxDocumentOwner.h"
 #include "dom/omNodeList.h"
 
-// A snapshot of nodes (children, XPath results, elements by name). The list
-// holds a reference on each node, so a node stays valid for the list even
-// when the tree changes afterwards; handles are made on at().
+// A snapshot of nodes (children, XPath results, elements by name). While the
+// list lives its document frees no node, so a node stays valid for the list
+// even when the tree changes afterwards; handles are made on at().
 class lxNodeList final : public omNodeList {
 public:
     lxNodeList(std::shared_ptr<lxDocumentOwner> owner, std::vector<xmlNodePtr> nodes);

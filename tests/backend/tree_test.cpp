@@ -175,6 +175,17 @@ TEST_F(Tree, StaleListsAndMapsStaySafe) {
     EXPECT_EQ(utf8(children->at(0)->getNodeName()), "x");
     EXPECT_EQ(attributes->getLength(), 1);
     EXPECT_EQ(utf8(attributes->getNamedItem(SYSTRING("k"))->getNodeValue()), "v");
+
+    // An item that no handle refers to survives the change while its list lives.
+    root->appendChild(element("b"));
+    std::shared_ptr<omNodeList> top = root->getChildNodes();
+    ASSERT_EQ(top->length(), 2);
+    root->set_text(SYSTRING("again"));
+    EXPECT_EQ(utf8(top->at(1)->getNodeName()), "b");
+    top.reset();
+    root->appendChild(element("c"));
+    root->set_text(SYSTRING("freed"));
+    EXPECT_EQ(utf8(root->get_text()), "freed");
 }
 
 TEST_F(Tree, AttributeMapIsLiveAndRemovingAbsentNameAsserts) {
