@@ -12,6 +12,7 @@
 #include <netinet/in.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -80,6 +81,25 @@ TEST(HostileEntities, QuadraticBlowUpInElementsFailsFast) {
 
 TEST(HostileEntities, QuadraticBlowUpInAttributesFailsFast) {
     expect_refused_expansion(quadratic("<e a=\"&a;\"/>", 20000));
+}
+
+// Escapes of the five predefined entities expand nothing: many of them, in
+// content or in attribute values, load under the default options.
+TEST(HostileEntities, PredefinedEscapesAreNotExpansions) {
+    std::string escapes;
+    for (int i = 0; i < 60000; ++i)
+        escapes += "&amp;&lt;";
+    omLoadOutcome content = load_text("<r>" + escapes + "</r>");
+    ASSERT_NE(content.document, nullptr) << content.message();
+    EXPECT_EQ(narrow(content.document->getDocumentElement()->get_text()).size(), 120000u);
+    omLoadOutcome attribute = load_text("<r a=\"" + escapes + "\"/>");
+    ASSERT_NE(attribute.document, nullptr) << attribute.message();
+    EXPECT_EQ(narrow(attribute.document->getDocumentElement()->getAttribute(wide("a"))).size(), 120000u);
+    omLoadOptions none;
+    none.set_entity_expansion_limit(0);
+    omLoadOutcome strict = load_text("<r a=\"&gt;\">&lt;</r>", none);
+    ASSERT_NE(strict.document, nullptr) << strict.message();
+    EXPECT_EQ(narrow(strict.document->getDocumentElement()->getAttribute(wide("a"))), ">");
 }
 
 namespace {
@@ -215,6 +235,28 @@ TEST(HostileEntities, MissingLocalEntityFailsWhenResolutionIsEnabled) {
         load_text("<!DOCTYPE r [<!ENTITY x SYSTEM \"" + dir.path() + "/absent.txt\">]><r>&x;</r>", resolving());
     EXPECT_EQ(outcome.document, nullptr);
     EXPECT_FALSE(outcome.message().empty());
+}
+
+// Devices and FIFOs never end: reading one would hang the load or exhaust
+// memory. The loads run in a child so that a hang fails the test instead of
+// stopping it.
+TEST(HostileEntities, ExternalEntityOnADeviceOrFifoFailsCleanly) {
+    omTempDir dir;
+    std::string fifo = dir.path() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& system : {std::string("/dev/zero"), fifo}) {
+        SCOPED_TRACE(system);
+        int status = run_in_child(
+            [&] {
+                omLoadOutcome outcome =
+                    load_text("<!DOCTYPE r [<!ENTITY x SYSTEM \"" + system + "\">]><r>&x;</r>", resolving());
+                if (outcome.document)
+                    return 1;
+                return outcome.message().empty() ? 2 : 0;
+            },
+            static_cast<int>(5 * time_scale()));
+        EXPECT_EQ(status, 0) << "-1: the load hung";
+    }
 }
 
 // ---- the network ------------------------------------------------------------
