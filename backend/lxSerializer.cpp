@@ -10,6 +10,7 @@
 #include "backend/lxFile.h"
 #include "backend/lxParseSession.h"
 #include "backend/lxString.h"
+#include "platform/syMemory.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ int write_string(void* context, const char* buffer, int len) {
 std::wstring widened(const std::string& text) {
     std::wstring out;
     out.reserve(text.size());
+    sy_advise_large_buffer(&out[0], out.capacity() * sizeof(wchar_t));
     std::size_t left = lxString::append(out, text.data(), text.size());
     out.append(left, static_cast<wchar_t>(0xFFFD));
     return out;
@@ -186,6 +188,7 @@ syString lxSerializer::document_xml(xmlDocPtr doc) {
         return syString();
     std::wstring out;
     out.reserve(static_cast<std::size_t>(size));
+    sy_advise_large_buffer(&out[0], out.capacity() * sizeof(wchar_t));
     std::size_t left = lxString::append(out, reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
     out.append(left, static_cast<wchar_t>(0xFFFD));
     xmlFree(text);

@@ -4,30 +4,12 @@
 #include <cstdint>
 #include <ostream>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
+#include "platform/syMemory.h"
 #include "reader/omException.h"
 
 namespace {
 
 kuString nesting_error() { return ku_lit("Incorrect xml nesting"); }
-
-// A large buffer is filled at once: asking for huge pages where the system
-// offers them saves a page fault per 4 KiB of the file. Only advice; the
-// buffer is the same either way.
-void advise_large_buffer(char* data, std::size_t size) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    const std::size_t huge = std::size_t{1} << 21;
-    const std::size_t lead = (huge - reinterpret_cast<std::uintptr_t>(data) % huge) % huge;
-    if (size > lead && (size - lead) / huge > 0)
-        ::madvise(data + lead, (size - lead) / huge * huge, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)size;
-#endif
-}
 
 } // namespace
 
@@ -51,7 +33,7 @@ bool omSimpleXmlReader::fill_buffer() {
     int n = static_cast<int>(size);
     if (!m_buffer.expand(n + 1))
         return false;
-    advise_large_buffer(m_buffer.data(), static_cast<std::size_t>(n) + 1);
+    sy_advise_large_buffer(m_buffer.data(), static_cast<std::size_t>(n) + 1);
     if (m_file->read(m_buffer.data(), 1, static_cast<std::size_t>(n)) != static_cast<std::size_t>(n))
         return false;
     m_buffer[n] = '\0';
