@@ -11,6 +11,7 @@
 #include "platform/qcPrf.h"
 #include "platform/syAssert.h"
 #include "platform/syByteArray.h"
+#include "platform/syMemory.h"
 #include "platform/syPath.h"
 #include "platform/syProcessControl.h"
 #include "platform/syQfsFile.h"
