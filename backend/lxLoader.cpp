@@ -372,8 +372,9 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const PredefinedReferenceCounter
     ctxt->sax->serror = &lxParseSession::report;
 
     int limit = options.entity_expansion_limit();
-    LoadState state{&session, ctxt, limit > 0 ? static_cast<unsigned long>(limit) : 0UL,
-                    !options.disable_entity_resolution(), 0, &predefined};
+    LoadState state{
+        &session, ctxt,       limit > 0 ? static_cast<unsigned long>(limit) : 0UL, !options.disable_entity_resolution(),
+        0,        &predefined};
     LoadState* outer = t_load;
     t_load = &state;
 

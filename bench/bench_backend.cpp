@@ -67,8 +67,8 @@ syByteArray g_catalog_array;
 syByteArray g_small_array;
 std::shared_ptr<omDocumentFactory> g_factory;
 std::shared_ptr<omDocument> g_om_doc; // the catalog, loaded once for the read-only operations
-xmlDocPtr g_raw_doc = nullptr;         // the libxml2 document behind g_om_doc
-xmlDocPtr g_separate_doc = nullptr;    // the catalog loaded by raw libxml2, kept to the end
+xmlDocPtr g_raw_doc = nullptr;        // the libxml2 document behind g_om_doc
+xmlDocPtr g_separate_doc = nullptr;   // the catalog loaded by raw libxml2, kept to the end
 
 xmlDocPtr raw_load(const std::string& bytes) { return bench_raw_load(bytes.data(), bytes.size()); }
 
@@ -85,8 +85,9 @@ int raw_xpath_count(xmlDocPtr doc) {
 // Parsed names live in the document's dictionary, so most compare by address.
 std::vector<xmlNode*> raw_by_tag(xmlNode* root, const char* name) {
     std::vector<xmlNode*> found;
-    const xmlChar* interned =
-        root->doc != nullptr && root->doc->dict != nullptr ? xmlDictExists(root->doc->dict, BAD_CAST name, -1) : nullptr;
+    const xmlChar* interned = root->doc != nullptr && root->doc->dict != nullptr
+                                  ? xmlDictExists(root->doc->dict, BAD_CAST name, -1)
+                                  : nullptr;
     xmlNode* node = root;
     while (node != nullptr) {
         if (node->type == XML_ELEMENT_NODE &&

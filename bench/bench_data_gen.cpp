@@ -32,11 +32,10 @@ private:
     std::uint64_t m_state;
 };
 
-const char* const k_words[] = {
-    "amber",  "basalt", "cedar",  "delta",   "ember",  "fjord",  "garnet", "harbor", "iris",   "jasper",
-    "kelp",   "lumen",  "marble", "nectar",  "onyx",   "pebble", "quartz", "raven",  "sable",  "tundra",
-    "umber",  "velvet", "willow", "xenon",   "yarrow", "zephyr", "copper", "meadow", "silver", "thistle",
-    "orchid", "granite"};
+const char* const k_words[] = {"amber",  "basalt", "cedar",  "delta",  "ember",  "fjord",   "garnet", "harbor",
+                               "iris",   "jasper", "kelp",   "lumen",  "marble", "nectar",  "onyx",   "pebble",
+                               "quartz", "raven",  "sable",  "tundra", "umber",  "velvet",  "willow", "xenon",
+                               "yarrow", "zephyr", "copper", "meadow", "silver", "thistle", "orchid", "granite"};
 constexpr std::size_t k_word_count = sizeof(k_words) / sizeof(k_words[0]);
 
 void append_words(std::string& out, Random& random, std::size_t count) {
@@ -195,7 +194,6 @@ int main(int argc, char** argv) {
     const bool ok = write_file(dir + "/config.xml", make_config()) &&
                     write_file(dir + "/catalog.xml", make_catalog(static_cast<std::size_t>(mib) << 20, 0xca7a1001u)) &&
                     write_file(dir + "/catalog-5mb.xml", make_catalog(std::size_t{5} << 20, 0xca7a1005u)) &&
-                    write_file(dir + "/catalog.xsd", make_schema()) &&
-                    write_file(dir + "/deep.xml", make_deep(100000));
+                    write_file(dir + "/catalog.xsd", make_schema()) && write_file(dir + "/deep.xml", make_deep(100000));
     return ok ? 0 : 1;
 }

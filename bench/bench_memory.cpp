@@ -45,13 +45,9 @@ long file_size(const std::string& path) {
     return size;
 }
 
-std::string walk_text(const WalkResult& result) {
-    return "items:" + std::to_string(result.items);
-}
+std::string walk_text(const WalkResult& result) { return "items:" + std::to_string(result.items); }
 
-std::string reader_walk() {
-    return walk_text(walk_omxml_path(syPath(syString::from_utf8(g_dir + "/catalog.xml"))));
-}
+std::string reader_walk() { return walk_text(walk_omxml_path(syPath(syString::from_utf8(g_dir + "/catalog.xml")))); }
 
 std::string pugixml_walk() {
     pugi::xml_document doc;
@@ -133,9 +129,9 @@ struct Scenario {
 };
 
 const Scenario k_scenarios[] = {
-    {"reader-walk", "catalog.xml", reader_walk},    {"pugixml-walk", "catalog.xml", pugixml_walk},
+    {"reader-walk", "catalog.xml", reader_walk},     {"pugixml-walk", "catalog.xml", pugixml_walk},
     {"rapidxml-walk", "catalog.xml", rapidxml_walk}, {"backend-load", "catalog.xml", backend_load},
-    {"libxml2-load", "catalog.xml", libxml2_load},  {"reader-deep", "deep.xml", reader_deep},
+    {"libxml2-load", "catalog.xml", libxml2_load},   {"reader-deep", "deep.xml", reader_deep},
 };
 
 } // namespace

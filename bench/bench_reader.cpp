@@ -141,8 +141,8 @@ bool check_agreement() {
     std::memcpy(work.data(), g_catalog.c_str(), g_catalog.size() + 1);
     const WalkResult rapid = walk_rapidxml(work.data());
     const WalkResult om = walk_omxml_bytes(g_catalog);
-    bool ok = pugi.items > 0 && pugi.items == rapid.items && pugi.items == om.items &&
-              pugi.id_bytes == om.id_bytes && rapid.id_bytes == om.id_bytes;
+    bool ok = pugi.items > 0 && pugi.items == rapid.items && pugi.items == om.items && pugi.id_bytes == om.id_bytes &&
+              rapid.id_bytes == om.id_bytes;
     if (!ok) {
         std::fprintf(stderr, "walks disagree: items omxml %ld, pugixml %ld, rapidxml %ld\n", om.items, pugi.items,
                      rapid.items);

@@ -27,5 +27,5 @@ public:
     // Every element of that name, the root included, in document order.
     virtual std::shared_ptr<omNodeList> getElementsByTagName(const syString& tagName) = 0;
     virtual std::shared_ptr<omProcessingInstruction> createProcessingInstruction(const syString& target,
-                                                                                  const syString& data) = 0;
+                                                                                 const syString& data) = 0;
 };

@@ -27,8 +27,10 @@ public:
     virtual std::shared_ptr<omNode> getPreviousSibling() = 0;
     virtual std::shared_ptr<omNode> getNextSibling() = 0;
     virtual std::shared_ptr<omDocument> getOwnerDocument() = 0;
-    virtual std::shared_ptr<omNode> insertBefore(std::shared_ptr<omNode> newChild, std::shared_ptr<omNode> refChild) = 0;
-    virtual std::shared_ptr<omNode> replaceChild(std::shared_ptr<omNode> newChild, std::shared_ptr<omNode> oldChild) = 0;
+    virtual std::shared_ptr<omNode> insertBefore(std::shared_ptr<omNode> newChild,
+                                                 std::shared_ptr<omNode> refChild) = 0;
+    virtual std::shared_ptr<omNode> replaceChild(std::shared_ptr<omNode> newChild,
+                                                 std::shared_ptr<omNode> oldChild) = 0;
     virtual std::shared_ptr<omNode> removeChild(std::shared_ptr<omNode> oldChild) = 0;
     virtual std::shared_ptr<omNode> appendChild(std::shared_ptr<omNode> newChild) = 0;
     virtual bool hasChildNodes() = 0;

@@ -28,21 +28,17 @@ kuString::kuString(const char* text) {
         assign_new(text, static_cast<int>(std::strlen(text)), nullptr, 0);
 }
 
-kuString::kuString(kuStringArray, const char* text, int n) {
-    assign_new(text, n < 0 ? 0 : n, nullptr, 0);
-}
+kuString::kuString(kuStringArray, const char* text, int n) { assign_new(text, n < 0 ? 0 : n, nullptr, 0); }
 
 kuString::kuString(kuStringLit, const char* literal)
     : m_data(literal), m_length(literal ? static_cast<int>(std::strlen(literal)) : 0), m_ref(nullptr) {}
 
-kuString::kuString(const kuString& other)
-    : m_data(other.m_data), m_length(other.m_length), m_ref(other.m_ref) {
+kuString::kuString(const kuString& other) : m_data(other.m_data), m_length(other.m_length), m_ref(other.m_ref) {
     if (m_ref)
         m_ref->count.fetch_add(1, std::memory_order_relaxed);
 }
 
-kuString::kuString(kuString&& other) noexcept
-    : m_data(other.m_data), m_length(other.m_length), m_ref(other.m_ref) {
+kuString::kuString(kuString&& other) noexcept : m_data(other.m_data), m_length(other.m_length), m_ref(other.m_ref) {
     other.m_data = nullptr;
     other.m_length = 0;
     other.m_ref = nullptr;
@@ -117,8 +113,7 @@ int kuString::compare(const kuString& other) const {
 
 int kuString::case_compare(const kuString& other) const {
     auto lower = [](char ch) {
-        return (ch >= 'A' && ch <= 'Z') ? static_cast<unsigned char>(ch - 'A' + 'a')
-                                        : static_cast<unsigned char>(ch);
+        return (ch >= 'A' && ch <= 'Z') ? static_cast<unsigned char>(ch - 'A' + 'a') : static_cast<unsigned char>(ch);
     };
     int n = m_length < other.m_length ? m_length : other.m_length;
     const char* a = c_str();
@@ -136,10 +131,6 @@ bool kuString::operator==(const kuString& other) const {
            (m_length == 0 || std::memcmp(m_data, other.m_data, static_cast<std::size_t>(m_length)) == 0);
 }
 
-int kuString::share_count() const {
-    return m_ref ? m_ref->count.load(std::memory_order_relaxed) : 0;
-}
+int kuString::share_count() const { return m_ref ? m_ref->count.load(std::memory_order_relaxed) : 0; }
 
-std::ostream& operator<<(std::ostream& out, const kuString& s) {
-    return out.write(s.c_str(), s.length());
-}
+std::ostream& operator<<(std::ostream& out, const kuString& s) { return out.write(s.c_str(), s.length()); }

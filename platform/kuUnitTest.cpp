@@ -53,8 +53,8 @@ void kuUnitTest::utest_handler(int pass, const char* expression, const char* sou
         return;
     }
     ++m_failed;
-    std::fprintf(stdout, "FAILED %s:%d %s: %s [%s]\n", source_path ? source_path : "", line,
-                 function ? function : "", description ? description : "", expression ? expression : "");
+    std::fprintf(stdout, "FAILED %s:%d %s: %s [%s]\n", source_path ? source_path : "", line, function ? function : "",
+                 description ? description : "", expression ? expression : "");
 }
 
 void kuUnitTest::printf(const char* format, ...) {
@@ -97,8 +97,7 @@ void kuUnitTest::check_assert() {
     if (m_expecting)
         sy_set_assert_hook(g_previous_hook.load());
     m_expecting = false;
-    const char* description =
-        build_varargs("expected at least %d assertion(s), %d raised", m_assert_expected, raised);
+    const char* description = build_varargs("expected at least %d assertion(s), %d raised", m_assert_expected, raised);
     utest_handler(raised >= m_assert_expected ? 1 : 0, "check_assert()", "kuUnitTest", __LINE__, description,
                   "kuUnitTest::check_assert");
 }

@@ -13,9 +13,7 @@ std::atomic<syAssertHook> g_hook{&default_hook};
 
 } // namespace
 
-syAssertHook sy_set_assert_hook(syAssertHook hook) {
-    return g_hook.exchange(hook ? hook : &default_hook);
-}
+syAssertHook sy_set_assert_hook(syAssertHook hook) { return g_hook.exchange(hook ? hook : &default_hook); }
 
 void sy_assert_failed(const char* expression, const char* file, int line, const char* function) {
     g_hook.load()(expression, file, line, function);

@@ -7,8 +7,7 @@
 class syByteArray {
 public:
     syByteArray() = default;
-    syByteArray(const void* data, std::size_t count)
-        : m_bytes(static_cast<const char*>(data), count) {}
+    syByteArray(const void* data, std::size_t count) : m_bytes(static_cast<const char*>(data), count) {}
 
     const char* data() const { return m_bytes.data(); }
     char* data() { return &m_bytes[0]; }

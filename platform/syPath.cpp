@@ -19,9 +19,7 @@ int syPath::delete_file() const {
     return errno == ENOENT ? 1 : 0;
 }
 
-std::FILE* syPath::file_open(const char* mode) const {
-    return std::fopen(m_text.to_utf8().c_str(), mode);
-}
+std::FILE* syPath::file_open(const char* mode) const { return std::fopen(m_text.to_utf8().c_str(), mode); }
 
 kuString syPath::path() const {
     std::string name = m_text.to_utf8();

@@ -28,9 +28,7 @@ int syQfsFileStdio::seek(long long distance, int origin) {
     return ::fseeko(m_file, static_cast<off_t>(distance), whence);
 }
 
-long long syQfsFileStdio::position() {
-    return m_file ? static_cast<long long>(::ftello(m_file)) : -1;
-}
+long long syQfsFileStdio::position() { return m_file ? static_cast<long long>(::ftello(m_file)) : -1; }
 
 std::size_t syQfsFileStdio::read(void* buffer, std::size_t item_size, std::size_t count) {
     return m_file ? std::fread(buffer, item_size, count, m_file) : 0;

@@ -130,9 +130,9 @@ syString syStringFormatter::vformat(const wchar_t* format, const syFormatArg* ar
         case L'd':
         case L'i':
             if (arg.kind() == syFormatArg::Signed || arg.kind() == syFormatArg::Unsigned)
-                append_number(out, conversion + "lld", arg.kind() == syFormatArg::Signed
-                                                     ? arg.as_signed()
-                                                     : static_cast<long long>(arg.as_unsigned()),
+                append_number(out, conversion + "lld",
+                              arg.kind() == syFormatArg::Signed ? arg.as_signed()
+                                                                : static_cast<long long>(arg.as_unsigned()),
                               false);
             else
                 append_text(out, natural_text(arg), left, width, -1);
@@ -143,9 +143,8 @@ syString syStringFormatter::vformat(const wchar_t* format, const syFormatArg* ar
         case L'o':
             if (arg.kind() == syFormatArg::Signed || arg.kind() == syFormatArg::Unsigned)
                 append_number(out, conversion + "ll" + static_cast<char>(conv),
-                              arg.kind() == syFormatArg::Unsigned
-                                  ? arg.as_unsigned()
-                                  : static_cast<unsigned long long>(arg.as_signed()),
+                              arg.kind() == syFormatArg::Unsigned ? arg.as_unsigned()
+                                                                  : static_cast<unsigned long long>(arg.as_signed()),
                               false);
             else
                 append_text(out, natural_text(arg), left, width, -1);

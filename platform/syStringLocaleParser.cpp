@@ -1,16 +1,14 @@
 #include "platform/syStringLocaleParser.h"
 
 #include <cerrno>
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <cwchar>
 #include <cwctype>
 
 namespace {
 
-bool starts_with_blank(const syString& text) {
-    return text.empty() || std::iswspace(static_cast<wint_t>(text[0]));
-}
+bool starts_with_blank(const syString& text) { return text.empty() || std::iswspace(static_cast<wint_t>(text[0])); }
 
 } // namespace
 

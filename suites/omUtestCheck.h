@@ -20,22 +20,22 @@
 #define OM_UTEST_FUNCTION(name) const char* const om_utest_function = OM_UTEST_CLASS "::" #name
 
 // An ordinary check: reported whether it passes or not; yields the outcome.
-#define OM_CHECK(expr, description)                                                                                   \
+#define OM_CHECK(expr, description)                                                                                    \
     om_utest_report((expr) ? 1 : 0, #expr, OM_UTEST_SOURCE, __LINE__, (description), om_utest_function)
 
 // A check whose expression needs handles that may be missing: when guard does
 // not hold, the expression is not evaluated and the check is reported failed.
-#define OM_CHECK_IF(guard, expr, description)                                                                         \
+#define OM_CHECK_IF(guard, expr, description)                                                                          \
     om_utest_report(((guard) && (expr)) ? 1 : 0, #expr, OM_UTEST_SOURCE, __LINE__, (description), om_utest_function)
 
 // A prerequisite: silent when it holds; otherwise evaluated once more and that
 // outcome reported. Yields the first outcome.
-#define OM_PREREQUISITE(expr, description)                                                                            \
-    om_utest_prerequisite((expr) ? 1 : 0, [&]() { return (expr) ? 1 : 0; }, #expr, OM_UTEST_SOURCE, __LINE__,       \
+#define OM_PREREQUISITE(expr, description)                                                                             \
+    om_utest_prerequisite((expr) ? 1 : 0, [&]() { return (expr) ? 1 : 0; }, #expr, OM_UTEST_SOURCE, __LINE__,          \
                           (description), om_utest_function)
 
-#define OM_PREREQUISITE_IF(guard, expr, description)                                                                  \
-    om_utest_prerequisite(((guard) && (expr)) ? 1 : 0, [&]() { return ((guard) && (expr)) ? 1 : 0; }, #expr,         \
+#define OM_PREREQUISITE_IF(guard, expr, description)                                                                   \
+    om_utest_prerequisite(((guard) && (expr)) ? 1 : 0, [&]() { return ((guard) && (expr)) ? 1 : 0; }, #expr,           \
                           OM_UTEST_SOURCE, __LINE__, (description), om_utest_function)
 
 // Hands one check to the harness of kuUnitTest::get_tester(); without a

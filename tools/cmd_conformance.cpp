@@ -93,8 +93,8 @@ public:
             ++m_failed;
         if (!m_result)
             return;
-        m_result->reports.push_back({pass != 0, text(expression), text(source_path), line, text(description),
-                                     text(function)});
+        m_result->reports.push_back(
+            {pass != 0, text(expression), text(source_path), line, text(description), text(function)});
         if (!pass)
             ++m_result->failures;
     }
@@ -223,14 +223,30 @@ void put_escaped(std::FILE* out, const std::string& text) {
         const unsigned char c = s[i];
         if (c < 0x80) {
             switch (c) {
-            case '&': std::fputs("&amp;", out); break;
-            case '<': std::fputs("&lt;", out); break;
-            case '>': std::fputs("&gt;", out); break;
-            case '"': std::fputs("&quot;", out); break;
-            case '\'': std::fputs("&apos;", out); break;
-            case '\t': std::fputs("&#9;", out); break;
-            case '\n': std::fputs("&#10;", out); break;
-            case '\r': std::fputs("&#13;", out); break;
+            case '&':
+                std::fputs("&amp;", out);
+                break;
+            case '<':
+                std::fputs("&lt;", out);
+                break;
+            case '>':
+                std::fputs("&gt;", out);
+                break;
+            case '"':
+                std::fputs("&quot;", out);
+                break;
+            case '\'':
+                std::fputs("&apos;", out);
+                break;
+            case '\t':
+                std::fputs("&#9;", out);
+                break;
+            case '\n':
+                std::fputs("&#10;", out);
+                break;
+            case '\r':
+                std::fputs("&#13;", out);
+                break;
             default:
                 if (c < 0x20 || c == 0x7f)
                     std::fputs("\xEF\xBF\xBD", out);
@@ -277,8 +293,8 @@ bool write_junit(const std::string& file, const std::vector<SuiteResult>& result
     std::fprintf(out, "<testsuites name=\"omxml conformance\" tests=\"%zu\" failures=\"%d\" errors=\"0\">\n", tests,
                  failures);
     for (const SuiteResult& r : results) {
-        std::fprintf(out, "  <testsuite name=\"%s\" tests=\"%zu\" failures=\"%d\" errors=\"0\" skipped=\"0\">\n", r.name,
-                     r.reports.size(), r.failures);
+        std::fprintf(out, "  <testsuite name=\"%s\" tests=\"%zu\" failures=\"%d\" errors=\"0\" skipped=\"0\">\n",
+                     r.name, r.reports.size(), r.failures);
         for (const Report& report : r.reports) {
             std::fputs("    <testcase classname=\"", out);
             std::fputs(r.name, out);
@@ -426,7 +442,7 @@ void help(std::FILE* out) {
     std::fprintf(out, "\n\nexit status: 0 every check passed, 1 a check failed, 2 usage or I/O error\n");
 }
 
-const omxmlCommand conformance_command("conformance", "run the conformance suites against the libxml2 back-end",
-                                       run, help);
+const omxmlCommand conformance_command("conformance", "run the conformance suites against the libxml2 back-end", run,
+                                       help);
 
 } // namespace

@@ -10,8 +10,7 @@
 std::shared_ptr<omDocumentFactory> omxml_locate_factory() {
     lx_register_xml_service();
     kuServiceName working;
-    return kuService::get_instance()->locate_service<omDocumentFactory>(kuServiceName(kuString("XMLService")),
-                                                                        working);
+    return kuService::get_instance()->locate_service<omDocumentFactory>(kuServiceName(kuString("XMLService")), working);
 }
 
 syPath omxml_path_arg(const char* arg) { return syPath(syString::from_utf8(arg, std::strlen(arg))); }

@@ -10,14 +10,13 @@
 
 namespace {
 
-const char* kSchema =
-    "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'>"
-    "<xs:element name='order'><xs:complexType><xs:sequence>"
-    "<xs:element name='line' maxOccurs='unbounded'><xs:complexType>"
-    "<xs:attribute name='sku' type='xs:string' use='required'/>"
-    "<xs:attribute name='qty' type='xs:int' use='required'/>"
-    "</xs:complexType></xs:element>"
-    "</xs:sequence></xs:complexType></xs:element></xs:schema>";
+const char* kSchema = "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'>"
+                      "<xs:element name='order'><xs:complexType><xs:sequence>"
+                      "<xs:element name='line' maxOccurs='unbounded'><xs:complexType>"
+                      "<xs:attribute name='sku' type='xs:string' use='required'/>"
+                      "<xs:attribute name='qty' type='xs:int' use='required'/>"
+                      "</xs:complexType></xs:element>"
+                      "</xs:sequence></xs:complexType></xs:element></xs:schema>";
 
 } // namespace
 
@@ -39,7 +38,8 @@ int main(int argc, char** argv) {
 
     const char* text = "<order><line sku='A-1' qty='2'/></order>";
     omParseError error;
-    std::shared_ptr<omDocument> doc = factory->loadDocument(syByteArray(text, std::strlen(text)), omLoadOptions(), error);
+    std::shared_ptr<omDocument> doc =
+        factory->loadDocument(syByteArray(text, std::strlen(text)), omLoadOptions(), error);
     if (!doc) {
         std::cerr << "load: " << error.message() << '\n';
         return 1;

@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     omSimpleXmlFactory factory;
-    std::unique_ptr<omAbstractXmlReader> reader =
-        factory.create_xml_reader_path(3, syPath(syString::from_utf8(argv[1], std::char_traits<char>::length(argv[1]))));
+    std::unique_ptr<omAbstractXmlReader> reader = factory.create_xml_reader_path(
+        3, syPath(syString::from_utf8(argv[1], std::char_traits<char>::length(argv[1]))));
     if (!reader->read_file() || !reader->down_to(ku_lit("configuration"))) {
         reader->dump_error(std::cerr);
         return 1;

@@ -122,8 +122,9 @@ TEST(Save, LinksKeepPointingAtTheSavedFile) {
 } // namespace
 
 TEST(SaveRoundTrip, QuotedValuesThatNeedEscapingLoadAgain) {
-    for (const std::string& text : {std::string("<!DOCTYPE r [<!ATTLIST r d CDATA \"dfl&lt;t&amp;\">]><r/>"),
-                                    std::string("<r xmlns=\"urn:a&amp;b\"><x xmlns:p=\"urn:p&amp;\" p:y=\"1\"/></r>")}) {
+    for (const std::string& text :
+         {std::string("<!DOCTYPE r [<!ATTLIST r d CDATA \"dfl&lt;t&amp;\">]><r/>"),
+          std::string("<r xmlns=\"urn:a&amp;b\"><x xmlns:p=\"urn:p&amp;\" p:y=\"1\"/></r>")}) {
         omParseError error;
         std::shared_ptr<omDocument> doc = load_xml(text, error);
         ASSERT_TRUE(doc) << utf8(error.message());
@@ -142,4 +143,3 @@ TEST(SaveRoundTrip, QuotedValuesThatNeedEscapingLoadAgain) {
     std::string inner = utf8(doc->getDocumentElement()->getFirstChild()->get_xml());
     EXPECT_EQ(inner, "<x xmlns=\"urn:a&#38;b\"/>");
 }
-

@@ -141,8 +141,8 @@ private:
     }
     std::string read_name() {
         std::size_t start = m_pos;
-        while (m_pos < m_text.size() &&
-               (std::isalnum(static_cast<unsigned char>(m_text[m_pos])) || std::string("_-.:").find(m_text[m_pos]) != std::string::npos))
+        while (m_pos < m_text.size() && (std::isalnum(static_cast<unsigned char>(m_text[m_pos])) ||
+                                         std::string("_-.:").find(m_text[m_pos]) != std::string::npos))
             ++m_pos;
         return m_text.substr(start, m_pos - start);
     }
@@ -169,8 +169,8 @@ private:
             } else if (ref.size() > 1 && ref[0] == '#') {
                 const bool hex = ref[1] == 'x';
                 const std::string digits = ref.substr(hex ? 2 : 1);
-                if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") !=
-                                          std::string::npos)
+                if (digits.empty() ||
+                    digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
                     return false;
                 const unsigned long code = std::stoul(digits, nullptr, hex ? 16 : 10);
                 if (code != 9 && code != 10 && code != 13 && code < 0x20)
@@ -298,12 +298,13 @@ TEST_F(ConformanceCommand, FailedChecksAreListedAndExitWithOne) {
     const fs::path work = m_dir / "work";
     fs::create_directories(work / "run" / "save_test.xml");
     const fs::path junit = m_dir / "failed.xml";
-    const ToolRun r = run("--suite omDocumentFactoryUtest --workdir " + quoted(work.string()) + " --junit " +
-                      quoted(junit.string()));
+    const ToolRun r =
+        run("--suite omDocumentFactoryUtest --workdir " + quoted(work.string()) + " --junit " + quoted(junit.string()));
     EXPECT_EQ(r.status, 1) << r.out << r.err;
     EXPECT_NE(r.out.find("  FAILED source/utest/omDocumentFactoryUtest:"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("omDocumentFactoryUtest::test_save: test save to disc [factory->saveDocument(document_in,path)]"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find("omDocumentFactoryUtest::test_save: test save to disc [factory->saveDocument(document_in,path)]"),
+        std::string::npos)
         << r.out;
     EXPECT_EQ(r.lines().back().find(" passed, 0 failed"), std::string::npos);
 

@@ -88,7 +88,8 @@ TEST(KuString, ComparisonsAndConcatenation) {
 TEST(SyString, Utf8RoundTripKeepsNonAsciiLetters) {
     const syString text(sySTRING_L, L"a\u00A0b \u0444%20\U0001F600");
     std::string utf8 = text.convert(syStringUTF8);
-    EXPECT_EQ(utf8, "a\xC2\xA0" "b \xD1\x84%20\xF0\x9F\x98\x80");
+    EXPECT_EQ(utf8, "a\xC2\xA0"
+                    "b \xD1\x84%20\xF0\x9F\x98\x80");
     EXPECT_TRUE(syString::from_utf8(utf8) == text);
 }
 

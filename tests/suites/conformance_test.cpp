@@ -88,21 +88,26 @@ TEST_F(ConformingBackend, DocumentFactorySuiteReportsItsTextsExactly) {
 
     const RecordedReport* tall = find_report(tester, f + "test_attributes", "Checking that attribute value is Tall");
     ASSERT_NE(tall, nullptr);
-    EXPECT_EQ(tall->expression, "document->getDocumentElement()-> getAttribute(SYSTRING(\"John\")) == SYSTRING(\"Tall\")");
+    EXPECT_EQ(tall->expression,
+              "document->getDocumentElement()-> getAttribute(SYSTRING(\"John\")) == SYSTRING(\"Tall\")");
     EXPECT_EQ(tall->source_path, "source/utest/omDocumentFactoryUtest");
 
-    const RecordedReport* attribute = find_report(tester, f + "test_from_memory", "test get root attribute from memory");
+    const RecordedReport* attribute =
+        find_report(tester, f + "test_from_memory", "test get root attribute from memory");
     ASSERT_NE(attribute, nullptr);
     EXPECT_EQ(attribute->expression, "root->get_attribute(SYSTRING(\"number\"),attribute_value)");
 
-    const RecordedReport* white = find_report(tester, f + "test_remove_white", "test remove white from \"<root> </root>\"");
+    const RecordedReport* white =
+        find_report(tester, f + "test_remove_white", "test remove white from \"<root> </root>\"");
     ASSERT_NE(white, nullptr);
     EXPECT_EQ(white->expression, "do_remove_white_test(factory,sy_data,expected)");
-    EXPECT_NE(find_report(tester, f + "test_remove_white", "test remove white from \"<root>\n<tag>Hello World</tag>\n</root>\""),
+    EXPECT_NE(find_report(tester, f + "test_remove_white",
+                          "test remove white from \"<root>\n<tag>Hello World</tag>\n</root>\""),
               nullptr);
     EXPECT_NE(find_report(tester, f + "do_remove_white_test", "node 3 text is wrong"), nullptr);
 
-    const RecordedReport* nb = find_report(tester, f + "test_exotic_filenames", "test load from \"non-breaking spaces path\"");
+    const RecordedReport* nb =
+        find_report(tester, f + "test_exotic_filenames", "test load from \"non-breaking spaces path\"");
     ASSERT_NE(nb, nullptr);
     EXPECT_EQ(nb->expression, "do_exotic_filename_test(factory, nb_space_path, description)");
     EXPECT_NE(find_report(tester, f + "do_exotic_filename_test", "load from cyrillic path"), nullptr);
@@ -138,21 +143,23 @@ TEST_F(ConformingBackend, NodeSuitePassesInCaseOrder) {
     EXPECT_EQ(tester.failure_keys(), std::vector<std::string>{});
     EXPECT_EQ(tester.reports().size(), 43u);
     const std::string f = "omNodeUtest::";
-    EXPECT_EQ(tester.functions_in_order(),
-              (std::vector<std::string>{f + "test_set_text", f + "test_get_next_sibling", f + "test_get_previous_sibling",
-                                        f + "test_get_parent_node", f + "test_append_child", f + "test_insert_child",
-                                        f + "test_replace_child", f + "test_remove_child"}));
-    const Counts expected = {{f + "test_set_text", 3},        {f + "test_get_next_sibling", 3},
-                             {f + "test_get_previous_sibling", 3}, {f + "test_get_parent_node", 5},
-                             {f + "test_append_child", 3},    {f + "test_insert_child", 8},
-                             {f + "test_replace_child", 12},  {f + "test_remove_child", 6}};
+    EXPECT_EQ(
+        tester.functions_in_order(),
+        (std::vector<std::string>{f + "test_set_text", f + "test_get_next_sibling", f + "test_get_previous_sibling",
+                                  f + "test_get_parent_node", f + "test_append_child", f + "test_insert_child",
+                                  f + "test_replace_child", f + "test_remove_child"}));
+    const Counts expected = {
+        {f + "test_set_text", 3},        {f + "test_get_next_sibling", 3}, {f + "test_get_previous_sibling", 3},
+        {f + "test_get_parent_node", 5}, {f + "test_append_child", 3},     {f + "test_insert_child", 8},
+        {f + "test_replace_child", 12},  {f + "test_remove_child", 6}};
     EXPECT_EQ(counts_by_function(tester), expected);
 
     const RecordedReport* appended = find_report(tester, f + "test_append_child", "test appended child");
     ASSERT_NE(appended, nullptr);
     EXPECT_EQ(appended->expression, "*root->getFirstChild() == *tag1_appended");
     EXPECT_EQ(appended->source_path, "source/utest/omNodeUtest");
-    const RecordedReport* previous = find_report(tester, f + "test_get_previous_sibling", "test tag1->getPreviousSibling");
+    const RecordedReport* previous =
+        find_report(tester, f + "test_get_previous_sibling", "test tag1->getPreviousSibling");
     ASSERT_NE(previous, nullptr);
     EXPECT_EQ(previous->expression, "!tag_null.get()");
 }
@@ -164,7 +171,8 @@ TEST_F(ConformingBackend, NodeListSuitePassesInCaseOrder) {
     const std::string f = "omNodeListUtest::";
     EXPECT_EQ(tester.functions_in_order(),
               (std::vector<std::string>{f + "test_access", f + "test_iteration", f + "test_next_node"}));
-    EXPECT_EQ(counts_by_function(tester), (Counts{{f + "test_access", 6}, {f + "test_iteration", 29}, {f + "test_next_node", 30}}));
+    EXPECT_EQ(counts_by_function(tester),
+              (Counts{{f + "test_access", 6}, {f + "test_iteration", 29}, {f + "test_next_node", 30}}));
 
     const RecordedReport* step = find_report(tester, f + "test_iteration", "test iterate after reset 2 1");
     ASSERT_NE(step, nullptr);
@@ -183,12 +191,16 @@ TEST_F(ConformingBackend, NamedNodeMapSuitePassesWithItsAssertionOutcome) {
     EXPECT_EQ(tester.ordinary(), 24);
     EXPECT_EQ(tester.assert_outcomes(), 1);
     const std::string f = "omNamedNodeMapUtest::";
-    EXPECT_EQ(tester.functions_in_order(),
-              (std::vector<std::string>{f + "test_getLength", f + "test_iteration", f + "test_getNamedItem",
-                                        f + "test_removeNamedItem", "kuUnitTest::check_assert", f + "test_setNamedItem"}));
-    EXPECT_EQ(counts_by_function(tester),
-              (Counts{{f + "test_getLength", 3}, {f + "test_iteration", 3}, {f + "test_getNamedItem", 6},
-                      {f + "test_removeNamedItem", 5}, {"kuUnitTest::check_assert", 1}, {f + "test_setNamedItem", 7}}));
+    EXPECT_EQ(
+        tester.functions_in_order(),
+        (std::vector<std::string>{f + "test_getLength", f + "test_iteration", f + "test_getNamedItem",
+                                  f + "test_removeNamedItem", "kuUnitTest::check_assert", f + "test_setNamedItem"}));
+    EXPECT_EQ(counts_by_function(tester), (Counts{{f + "test_getLength", 3},
+                                                  {f + "test_iteration", 3},
+                                                  {f + "test_getNamedItem", 6},
+                                                  {f + "test_removeNamedItem", 5},
+                                                  {"kuUnitTest::check_assert", 1},
+                                                  {f + "test_setNamedItem", 7}}));
     const RecordedReport* left =
         find_report(tester, f + "test_removeNamedItem", "test getNamedItem on item left after removeNamedItem");
     ASSERT_NE(left, nullptr);
@@ -201,20 +213,20 @@ TEST_F(ConformingBackend, ElementDocumentTextAndCommentSuitesPass) {
     omTextNodeUtest(&tester).run_tests(*factory);
     omCommentNodeUtest(&tester).run_tests(*factory);
     EXPECT_EQ(tester.failure_keys(), std::vector<std::string>{});
-    EXPECT_EQ(counts_by_function(tester),
-              (Counts{{"omElementUtest::test_select", 15},
-                      {"omElementUtest::test_zero_length_attribute", 1},
-                      {"omDocumentUtest::test_get_elements_by_tag_name", 6},
-                      {"omTextNodeUtest::test_getData", 3},
-                      {"omTextNodeUtest::test_get_xml", 2},
-                      {"omCommentNodeUtest::test_getData", 3},
-                      {"omCommentNodeUtest::test_get_xml", 2}}));
+    EXPECT_EQ(counts_by_function(tester), (Counts{{"omElementUtest::test_select", 15},
+                                                  {"omElementUtest::test_zero_length_attribute", 1},
+                                                  {"omDocumentUtest::test_get_elements_by_tag_name", 6},
+                                                  {"omTextNodeUtest::test_getData", 3},
+                                                  {"omTextNodeUtest::test_get_xml", 2},
+                                                  {"omCommentNodeUtest::test_getData", 3},
+                                                  {"omCommentNodeUtest::test_get_xml", 2}}));
 
     const RecordedReport* text = find_report(tester, "omDocumentUtest::test_get_elements_by_tag_name", "tag1 text");
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->expression, "tag1_elements->at(0)->get_text() == SYSTRING(\"Tag2Text1Tag2Text2Tag3Text\")");
     EXPECT_EQ(text->source_path, "source/utest/omDocumentUtest");
-    const RecordedReport* funny = find_report(tester, "omCommentNodeUtest::test_get_xml", "test get_xml with funny characters");
+    const RecordedReport* funny =
+        find_report(tester, "omCommentNodeUtest::test_get_xml", "test get_xml with funny characters");
     ASSERT_NE(funny, nullptr);
     EXPECT_EQ(funny->expression, "funny_xml == expected_funny");
     EXPECT_EQ(funny->source_path, "source/utest/omCommentNodeUtest");
@@ -225,14 +237,17 @@ TEST_F(ConformingBackend, ValidationSuitePassesAndPrintsSevenErrors) {
     EXPECT_EQ(tester.failure_keys(), std::vector<std::string>{});
     EXPECT_EQ(tester.reports().size(), 39u);
     const std::string f = "omValidationUtest::";
-    EXPECT_EQ(counts_by_function(tester),
-              (Counts{{f + "test_missing_schema", 4}, {f + "test_missing_nons_schema", 4}, {f + "run_schema_test", 12},
-                      {f + "run_nons_schema_test", 12}, {f + "test_multiple_schemas", 7}}));
+    EXPECT_EQ(counts_by_function(tester), (Counts{{f + "test_missing_schema", 4},
+                                                  {f + "test_missing_nons_schema", 4},
+                                                  {f + "run_schema_test", 12},
+                                                  {f + "run_nons_schema_test", 12},
+                                                  {f + "test_multiple_schemas", 7}}));
     ASSERT_EQ(tester.lines().size(), 7u);
     for (const std::string& line : tester.lines())
         EXPECT_EQ(line.rfind("Error was \"", 0), 0u) << line;
 
-    const RecordedReport* cyrillic = find_report(tester, f + "run_nons_schema_test", "test invalid xml | cyrillic U+0444");
+    const RecordedReport* cyrillic =
+        find_report(tester, f + "run_nons_schema_test", "test invalid xml | cyrillic U+0444");
     ASSERT_NE(cyrillic, nullptr);
     EXPECT_EQ(cyrillic->expression, "!document.get()");
     // "%20" is part of the file name, never decoded.

@@ -21,7 +21,8 @@ std::shared_ptr<omNode> unwrap(const std::shared_ptr<omNode>& node);
 // offer answer with empty results.
 class WrappedNode : public omElement, public omDocument {
 public:
-    WrappedNode(std::shared_ptr<omNode> inner, Faults faults) : m_inner(std::move(inner)), m_faults(std::move(faults)) {}
+    WrappedNode(std::shared_ptr<omNode> inner, Faults faults)
+        : m_inner(std::move(inner)), m_faults(std::move(faults)) {}
 
     const std::shared_ptr<omNode>& inner() const { return m_inner; }
 
@@ -130,7 +131,7 @@ public:
         return document() ? wrap(document()->createAttribute(name), m_faults) : nullptr;
     }
     std::shared_ptr<omProcessingInstruction> createProcessingInstruction(const syString& target,
-                                                                          const syString& data) override {
+                                                                         const syString& data) override {
         // Processing instructions have an omNode part of their own and cannot be wrapped here.
         return document() ? document()->createProcessingInstruction(target, data) : nullptr;
     }
@@ -293,8 +294,7 @@ private:
 class EmptyFactory : public omDocumentFactory {
 public:
     std::shared_ptr<omDocument> createDocument(const syString&) const override { return nullptr; }
-    std::shared_ptr<omDocument> loadDocument(const syPath&, const omLoadOptions&,
-                                             omParseError& error) const override {
+    std::shared_ptr<omDocument> loadDocument(const syPath&, const omLoadOptions&, omParseError& error) const override {
         error = omParseError(SYSTRING("nothing can be loaded"));
         return nullptr;
     }

@@ -95,8 +95,9 @@ TEST_F(FaultyBackend, NodeListThatDoesNotStartOverIsCaught) {
 TEST_F(FaultyBackend, SelectSingleNodeThatReturnsTheLastMatchIsCaught) {
     BackendFaults faults;
     faults.select_single_returns_last = true;
-    EXPECT_EQ(failures_with(faults),
-              (Keys{"omElementUtest::test_select | test selectSingleNode | text | node->get_text() == SYSTRING(\"Hello\")"}));
+    EXPECT_EQ(
+        failures_with(faults),
+        (Keys{"omElementUtest::test_select | test selectSingleNode | text | node->get_text() == SYSTRING(\"Hello\")"}));
 }
 
 TEST_F(FaultyBackend, RemoveNamedItemWithoutAssertionIsCaught) {
@@ -117,8 +118,9 @@ TEST_F(FaultyBackend, RemoveNamedItemWithoutAssertionIsCaught) {
 TEST_F(FaultyBackend, CommentThatEscapesItsXmlIsCaught) {
     BackendFaults faults;
     faults.comment_xml_escaped = true;
-    EXPECT_EQ(failures_with(faults),
-              (Keys{"omCommentNodeUtest::test_get_xml | test get_xml with funny characters | funny_xml == expected_funny"}));
+    EXPECT_EQ(
+        failures_with(faults),
+        (Keys{"omCommentNodeUtest::test_get_xml | test get_xml with funny characters | funny_xml == expected_funny"}));
 }
 
 // A back-end that yields no document at all: every check that needs one is
@@ -159,10 +161,12 @@ TEST_F(EmptyBackend, FailedPrerequisitesAreReportedWithTheirTexts) {
         find_report(tester, "omNodeUtest::test_get_next_sibling", "Prerequisite: test root->getFirstChild");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->expression, "tag1.get()");
-    const RecordedReport* name = find_report(tester, "omNodeUtest::test_get_next_sibling", "Prerequisite: test first name");
+    const RecordedReport* name =
+        find_report(tester, "omNodeUtest::test_get_next_sibling", "Prerequisite: test first name");
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->expression, "tag1->getNodeName() == syString(sySTRING_L,L\"tag_1\")");
-    const RecordedReport* last = find_report(tester, "omNodeUtest::test_get_previous_sibling", "Prerequisite: test last name");
+    const RecordedReport* last =
+        find_report(tester, "omNodeUtest::test_get_previous_sibling", "Prerequisite: test last name");
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last->expression, "tag2->getNodeName() == syString(sySTRING_L,L\"tag_2\")");
 }
@@ -171,11 +175,12 @@ TEST_F(EmptyBackend, FactoryAndValidationSuitesFailOnlyWhereADocumentIsNeeded) {
     omDocumentFactoryUtest(&tester).run_tests(factory);
     EXPECT_EQ(tester.count_function("omDocumentFactoryUtest::test_service"), 1);
     EXPECT_EQ(tester.count_function("omDocumentFactoryUtest::test_create"), 6);
-    const RecordedReport* error = find_report(tester, "omDocumentFactoryUtest::test_from_memory", "test error from empty data");
+    const RecordedReport* error =
+        find_report(tester, "omDocumentFactoryUtest::test_from_memory", "test error from empty data");
     ASSERT_NE(error, nullptr);
     EXPECT_EQ(error->pass, 1);
-    const RecordedReport* saved = find_report(tester, "omDocumentFactoryUtest::test_write_bad",
-                                              "test saving to a non existent directory");
+    const RecordedReport* saved =
+        find_report(tester, "omDocumentFactoryUtest::test_write_bad", "test saving to a non existent directory");
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->pass, 1);
 
