@@ -82,8 +82,8 @@ kuString ku(const std::string& s) { return kuString(kuStringArray(), s.data(), s
 std::string str(const kuString& s) { return std::string(s.c_str(), static_cast<std::size_t>(s.length())); }
 
 bool known_error_start(const std::string& dump) {
-    static const char* const starts[] = {"omEndException:: ", "omCharException:: ", "omTagException:: ",
-                                         "Incorrect xml nesting"};
+    static const char* const starts[] = {
+        "omEndException:: ", "omCharException:: ", "omTagException:: ", "Incorrect xml nesting"};
     for (const char* s : starts)
         if (dump.compare(0, std::strlen(s), s) == 0)
             return true;

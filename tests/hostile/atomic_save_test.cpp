@@ -71,8 +71,10 @@ public:
             for (char* p = buffer; p < buffer + n;) {
                 auto* event = reinterpret_cast<inotify_event*>(p);
                 std::string name = event->len ? std::string(event->name) : std::string();
-                char kind = (event->mask & IN_CREATE) ? 'c' : (event->mask & IN_MODIFY) ? 'w'
-                          : (event->mask & IN_DELETE) ? 'd' : 'r';
+                char kind = (event->mask & IN_CREATE)   ? 'c'
+                            : (event->mask & IN_MODIFY) ? 'w'
+                            : (event->mask & IN_DELETE) ? 'd'
+                                                        : 'r';
                 std::string& history = seen[name];
                 if (history.empty() || history.back() != kind)
                     history += kind;

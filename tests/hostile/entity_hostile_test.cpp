@@ -75,9 +75,7 @@ TEST(HostileEntities, BillionLaughsFailsFastUnderAnyLimit) {
 
 TEST(HostileEntities, QuadraticBlowUpInContentFailsFast) { expect_refused_expansion(quadratic("&a;", 20000)); }
 
-TEST(HostileEntities, QuadraticBlowUpInElementsFailsFast) {
-    expect_refused_expansion(quadratic("<e>&a;</e>", 20000));
-}
+TEST(HostileEntities, QuadraticBlowUpInElementsFailsFast) { expect_refused_expansion(quadratic("<e>&a;</e>", 20000)); }
 
 TEST(HostileEntities, QuadraticBlowUpInAttributesFailsFast) {
     expect_refused_expansion(quadratic("<e a=\"&a;\"/>", 20000));
@@ -170,7 +168,9 @@ omLoadOptions resolving() {
     return options;
 }
 
-std::string root_text(const omLoadOutcome& outcome) { return narrow(outcome.document->getDocumentElement()->get_text()); }
+std::string root_text(const omLoadOutcome& outcome) {
+    return narrow(outcome.document->getDocumentElement()->get_text());
+}
 
 } // namespace
 
@@ -267,8 +267,7 @@ TEST(HostileEntities, NetworkEntitiesAreNeverFetchedByDefault) {
     omLoadOutcome entity = load_text("<!DOCTYPE r [<!ENTITY x SYSTEM \"" + listener.url("/x") + "\">]><r>&x;</r>");
     EXPECT_EQ(entity.document, nullptr);
     EXPECT_TRUE(mentions(entity.message(), "entit")) << entity.message();
-    omLoadOutcome parameter =
-        load_text("<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + listener.url("/p") + "\"> %p;]><r/>");
+    omLoadOutcome parameter = load_text("<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + listener.url("/p") + "\"> %p;]><r/>");
     EXPECT_EQ(parameter.document, nullptr);
     EXPECT_TRUE(mentions(parameter.message(), "entit")) << parameter.message();
     // An external DTD is not read by default, so the document loads without it.

@@ -65,7 +65,9 @@ omValues walk_config(omAbstractXmlReader& reader) {
     const kuString none = ku_lit("?");
     auto attribute = [&](const char* name) { values.emplace_back(name, str(reader.attribute(ku(name), none))); };
     auto text = [&](const char* label) { values.emplace_back(label, str(reader.text_node())); };
-    auto down = [&](const char* tag) { values.emplace_back(std::string("down ") + tag, reader.down_to(ku(tag)) ? "1" : "0"); };
+    auto down = [&](const char* tag) {
+        values.emplace_back(std::string("down ") + tag, reader.down_to(ku(tag)) ? "1" : "0");
+    };
 
     values.emplace_back("read", reader.read_file() ? "1" : "0");
     down("configuration");
@@ -108,13 +110,34 @@ omValues walk_config(omAbstractXmlReader& reader) {
 }
 
 const omValues kConfigValues = {
-    {"read", "1"},           {"down configuration", "1"}, {"version", "3"},      {"down server", "1"},
-    {"host", "app.example.org"}, {"port", "8443"},        {"secure", "true"},   {"down name", "1"},
-    {"name", "Orders &amp; billing"}, {"down timeout", "1"}, {"unit", "s"},     {"timeout", "30"},
-    {"down database", "1"},  {"driver", "pg"},            {"port", "5432"},     {"down user", "1"},
-    {"user", "orders"},      {"down pool", "1"},          {"min", "2"},         {"max", "16"},
-    {"down plugins", "1"},   {"name", "audit"},           {"enabled", "yes"},   {"name", "metrics"},
-    {"enabled", "no"},       {"name", "spell"},           {"enabled", "yes"},   {"down motd", "1"},
+    {"read", "1"},
+    {"down configuration", "1"},
+    {"version", "3"},
+    {"down server", "1"},
+    {"host", "app.example.org"},
+    {"port", "8443"},
+    {"secure", "true"},
+    {"down name", "1"},
+    {"name", "Orders &amp; billing"},
+    {"down timeout", "1"},
+    {"unit", "s"},
+    {"timeout", "30"},
+    {"down database", "1"},
+    {"driver", "pg"},
+    {"port", "5432"},
+    {"down user", "1"},
+    {"user", "orders"},
+    {"down pool", "1"},
+    {"min", "2"},
+    {"max", "16"},
+    {"down plugins", "1"},
+    {"name", "audit"},
+    {"enabled", "yes"},
+    {"name", "metrics"},
+    {"enabled", "no"},
+    {"name", "spell"},
+    {"enabled", "yes"},
+    {"down motd", "1"},
     {"motd", "Welcome <everyone>!"},
 };
 
@@ -190,7 +213,8 @@ TEST(HostileReader, NulBytesActAsTheEndOfTheFile) {
         EXPECT_EQ(dumped(*reader), kEndError);
     }
     {
-        auto reader = reader_at(dir.write("attribute.xml", with_nul("<?xml version=\"1.0\"?>\n<a x=\"1", "\" y=\"2\"></a>\n")));
+        auto reader =
+            reader_at(dir.write("attribute.xml", with_nul("<?xml version=\"1.0\"?>\n<a x=\"1", "\" y=\"2\"></a>\n")));
         ASSERT_TRUE(reader->read_file());
         EXPECT_FALSE(reader->down_to(ku_lit("a")));
         EXPECT_EQ(str(reader->attribute(ku_lit("y"), ku_lit("?"))), "?");
@@ -250,7 +274,8 @@ TEST(HostileReader, HundredThousandDeepNestingIsEnteredAndStepped) {
 // Looking for a sibling steps over the whole deep element in one pass.
 TEST(HostileReader, HundredThousandDeepElementIsSkipped) {
     omTempDir dir;
-    auto reader = reader_at(dir.write("deep.xml", "<?xml version=\"1.0\"?>\n<r>" + deep_nest(true) + "<after v=\"1\"/></r>\n"));
+    auto reader =
+        reader_at(dir.write("deep.xml", "<?xml version=\"1.0\"?>\n<r>" + deep_nest(true) + "<after v=\"1\"/></r>\n"));
     ASSERT_TRUE(reader->read_file());
     ASSERT_TRUE(reader->down_to(ku_lit("r")));
     ASSERT_TRUE(reader->down_to(ku_lit("after")));

@@ -81,14 +81,14 @@ TEST(HostileStructure, DeepestAcceptedNestingLoadsAndSaves) {
 TEST(HostileStructure, InvalidUtf8FailsWithAMessage) {
     // Each text with a word its message must contain.
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"<r>\xff\xfe</r>", "UTF-8"},                                    // bytes that never start a character
-        {"<r a=\"\xc3\"/>", "UTF-8"},                                    // a sequence cut short in an attribute
-        {"<r>\xc0\xaf</r>", "UTF-8"},                                    // overlong form of '/'
-        {"<r><!-- \xff --></r>", "UTF-8"},                               // in a comment
-        {"<r><![CDATA[\xff]]></r>", "UTF-8"},                            // in a CDATA section
+        {"<r>\xff\xfe</r>", "UTF-8"},                                           // bytes that never start a character
+        {"<r a=\"\xc3\"/>", "UTF-8"},                                           // a sequence cut short in an attribute
+        {"<r>\xc0\xaf</r>", "UTF-8"},                                           // overlong form of '/'
+        {"<r><!-- \xff --></r>", "UTF-8"},                                      // in a comment
+        {"<r><![CDATA[\xff]]></r>", "UTF-8"},                                   // in a CDATA section
         {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>\xe2\x82</r>", "UTF-8"}, // declared, then cut short
-        {"<r>\xed\xa0\x80</r>", "range"},                                // a UTF-16 surrogate
-        {"<r>\xf4\x90\x80\x80</r>", "range"},                            // beyond U+10FFFF
+        {"<r>\xed\xa0\x80</r>", "range"},                                       // a UTF-16 surrogate
+        {"<r>\xf4\x90\x80\x80</r>", "range"},                                   // beyond U+10FFFF
     };
     for (const auto& [text, word] : cases) {
         SCOPED_TRACE(text);
@@ -99,8 +99,8 @@ TEST(HostileStructure, InvalidUtf8FailsWithAMessage) {
         EXPECT_EQ(outcome.error.line_number(), 1);
     }
     // Elsewhere in the document the failure is still clean.
-    for (const std::string& text : {std::string("<\xc3\xa9\xff/>"), std::string("<r>ok</r>\xff"),
-                                    std::string("<r>\xe2\x82")}) {
+    for (const std::string& text :
+         {std::string("<\xc3\xa9\xff/>"), std::string("<r>ok</r>\xff"), std::string("<r>\xe2\x82")}) {
         SCOPED_TRACE(text);
         omLoadOutcome outcome = load_text(text);
         EXPECT_EQ(outcome.document, nullptr);
@@ -151,11 +151,11 @@ TEST(HostileStructure, SchemaThatImportsItselfIsRefused) {
 
 TEST(HostileStructure, NoNamespaceSchemaThatImportsItselfIsRefused) {
     omTempDir dir;
-    std::string schema = dir.write("self.xsd", std::string(kSchemaHead) +
-                                                   ">\n"
-                                                   "  <xs:import schemaLocation=\"self.xsd\"/>\n"
-                                                   "  <xs:element name=\"r\" type=\"xs:string\"/>\n"
-                                                   "</xs:schema>\n");
+    std::string schema =
+        dir.write("self.xsd", std::string(kSchemaHead) + ">\n"
+                                                         "  <xs:import schemaLocation=\"self.xsd\"/>\n"
+                                                         "  <xs:element name=\"r\" type=\"xs:string\"/>\n"
+                                                         "</xs:schema>\n");
     omLoadOutcome outcome = validate("<r>v</r>", "", schema);
     EXPECT_EQ(outcome.document, nullptr);
     EXPECT_TRUE(mentions(outcome.message(), "import")) << outcome.message();
@@ -176,17 +176,17 @@ TEST(HostileStructure, SchemaThatIncludesItselfIsRefused) {
 // Two schemas that import each other are legal: the cycle is followed once.
 TEST(HostileStructure, SchemasThatImportEachOtherValidate) {
     omTempDir dir;
-    std::string a = dir.write("a.xsd", std::string(kSchemaHead) +
-                                           " targetNamespace=\"urn:s\" xmlns:b=\"urn:b\" elementFormDefault=\"qualified\">\n"
-                                           "  <xs:import namespace=\"urn:b\" schemaLocation=\"b.xsd\"/>\n"
-                                           "  <xs:element name=\"r\"><xs:complexType><xs:sequence>"
-                                           "<xs:element ref=\"b:x\"/></xs:sequence></xs:complexType></xs:element>\n"
-                                           "</xs:schema>\n");
-    dir.write("b.xsd", std::string(kSchemaHead) +
-                           " targetNamespace=\"urn:b\" elementFormDefault=\"qualified\">\n"
-                           "  <xs:import namespace=\"urn:s\" schemaLocation=\"a.xsd\"/>\n"
-                           "  <xs:element name=\"x\" type=\"xs:int\"/>\n"
-                           "</xs:schema>\n");
+    std::string a =
+        dir.write("a.xsd", std::string(kSchemaHead) +
+                               " targetNamespace=\"urn:s\" xmlns:b=\"urn:b\" elementFormDefault=\"qualified\">\n"
+                               "  <xs:import namespace=\"urn:b\" schemaLocation=\"b.xsd\"/>\n"
+                               "  <xs:element name=\"r\"><xs:complexType><xs:sequence>"
+                               "<xs:element ref=\"b:x\"/></xs:sequence></xs:complexType></xs:element>\n"
+                               "</xs:schema>\n");
+    dir.write("b.xsd", std::string(kSchemaHead) + " targetNamespace=\"urn:b\" elementFormDefault=\"qualified\">\n"
+                                                  "  <xs:import namespace=\"urn:s\" schemaLocation=\"a.xsd\"/>\n"
+                                                  "  <xs:element name=\"x\" type=\"xs:int\"/>\n"
+                                                  "</xs:schema>\n");
     omLoadOutcome valid = validate("<r xmlns=\"urn:s\"><x xmlns=\"urn:b\">5</x></r>", "urn:s", a);
     ASSERT_NE(valid.document, nullptr) << valid.message();
     EXPECT_TRUE(valid.error.invalid());
