@@ -51,8 +51,8 @@ for t in $targets; do
   args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len"
         -print_final_stats=1 -artifact_prefix="$work/$t/")
   [ -n "$dict" ] && args+=(-dict="$dict")
-  # shellcheck disable=SC2086
   set +e
+  # shellcheck disable=SC2086
   "$build_dir/tests/fuzz/omxml_fuzz_$t" "${args[@]}" ${OMXML_FUZZ_ARGS:-} \
     "$work/$t/corpus" "tests/fuzz/corpus/$t" "tests/fuzz/regression/$t" >"$log" 2>&1
   rc=$?
