@@ -18,7 +18,6 @@ inline std::string str(const kuString& s) { return std::string(s.c_str(), static
 class omTestCursor : public omPositionX {
 public:
     using omPositionX::current;
-    using omPositionX::find_attribute;
     using omPositionX::find_sub_tag;
     using omPositionX::is_cdata;
     using omPositionX::is_char;
@@ -28,8 +27,6 @@ public:
     using omPositionX::is_string;
     using omPositionX::is_tag;
     using omPositionX::is_tag_name;
-    using omPositionX::is_whitespace;
-    using omPositionX::make_string_from;
     using omPositionX::move_on;
     using omPositionX::omPositionX;
     using omPositionX::read_cdata;
@@ -45,11 +42,10 @@ public:
 };
 
 // An inline text in its own NUL-terminated buffer, with a cursor at its first
-// character. at(n) is the address of character n; offset() where the cursor is.
+// character; offset() is where the cursor is.
 struct omCursorOn {
     explicit omCursorOn(const std::string& xml)
         : text(xml.c_str(), xml.c_str() + xml.size() + 1), cursor(text.data()) {}
-    char* at(std::size_t n) { return text.data() + n; }
     long offset() const { return cursor.current() - text.data(); }
 
     std::vector<char> text;
