@@ -1,5 +1,7 @@
 // What read_file and the walking operations answer for faulty files, and the
 // text each records.
+#include <climits>
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include "reader/omXmlFactory.h"
@@ -8,6 +10,44 @@
 namespace {
 
 const std::string kDecl = "<?xml version=\"1.0\"?>\n";
+
+// A file object that claims size bytes, holds content, and fails its seek
+// when asked to.
+class omFakeFile : public syIQfsFile {
+public:
+    omFakeFile(std::string content, long long size, bool seek_fails = false)
+        : m_content(std::move(content)), m_size(size), m_seek_fails(seek_fails) {}
+    bool is_open() const override { return true; }
+    int close() override { return 0; }
+    int seek(long long distance, int origin) override {
+        if (m_seek_fails)
+            return -1;
+        m_position = (origin == 2 ? m_size : origin == 1 ? m_position : 0) + distance;
+        return 0;
+    }
+    long long position() override { return m_position; }
+    std::size_t read(void* buffer, std::size_t item_size, std::size_t count) override {
+        std::size_t left = m_position < static_cast<long long>(m_content.size())
+                               ? m_content.size() - static_cast<std::size_t>(m_position)
+                               : 0;
+        std::size_t n = count * item_size < left ? count * item_size : left;
+        std::memcpy(buffer, m_content.data() + m_position, n);
+        m_position += static_cast<long long>(n);
+        return n / item_size;
+    }
+    std::size_t write(const void*, std::size_t, std::size_t) override { return 0; }
+    int rewind() override { return seek(0, 0); }
+
+private:
+    std::string m_content;
+    long long m_size;
+    bool m_seek_fails;
+    long long m_position = 0;
+};
+
+std::unique_ptr<omAbstractXmlReader> reader_on_fake(omFakeFile* file) {
+    return omSimpleXmlFactory().create_xml_reader_file(3, syIQfsFileqcPrf(file));
+}
 
 // read_file, down_to along path, then text_node: the recorded texts.
 std::string recorded_after(const std::string& xml, const std::vector<const char*>& path, bool read_text = false) {
@@ -20,6 +60,23 @@ std::string recorded_after(const std::string& xml, const std::vector<const char*
 }
 
 } // namespace
+
+TEST(ReaderReadFile, SizesThatCannotBeHadOrDoNotFitAreRefused) {
+    std::string xml = kDecl + "<r>t</r>\n";
+    auto good = reader_on_fake(new omFakeFile(xml, static_cast<long long>(xml.size())));
+    EXPECT_TRUE(good->read_file());
+    EXPECT_TRUE(good->down_to(ku_lit("r")));
+    EXPECT_EQ(str(good->text_node()), "t");
+
+    auto short_read = reader_on_fake(new omFakeFile(xml, 100)); // fewer bytes than the size
+    EXPECT_FALSE(short_read->read_file());
+    EXPECT_FALSE(short_read->has_error_occurred());
+    EXPECT_FALSE(short_read->down_to(ku_lit("r")));
+    EXPECT_FALSE(reader_on_fake(new omFakeFile(xml, -1))->read_file());
+    EXPECT_FALSE(reader_on_fake(new omFakeFile(xml, 27, true))->read_file());
+    for (long long size : {static_cast<long long>(INT_MAX), (1LL << 32) + 27, 1LL << 40})
+        EXPECT_FALSE(reader_on_fake(new omFakeFile("", size))->read_file()) << size;
+}
 
 TEST(ReaderReadFile, FilesThatCannotBeReadRecordNothing) {
     auto missing = omSimpleXmlFactory().create_xml_reader_path(3, syPath(SYSTRING("no/such/dir/file.xml")));
