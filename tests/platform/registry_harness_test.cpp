@@ -96,20 +96,6 @@ TEST(KuUnitTest, FormattedDescriptionsSurviveNestedFormatting) {
     EXPECT_STREQ(inner[999], "node 999 text is wrong");
 }
 
-TEST(KuUnitTest, DefaultHarnessCountsAndSummarises) {
-    kuUnitTest harness;
-    ::testing::internal::CaptureStdout();
-    report_through(&harness, 1, "good");
-    report_through(&harness, 0, "bad");
-    harness.print_summary(stdout);
-    std::string out = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(harness.passed(), 1);
-    EXPECT_EQ(harness.failed(), 1);
-    EXPECT_NE(out.find("source/x:7 X::f: bad [expr]"), std::string::npos) << out;
-    EXPECT_EQ(out.find("good"), std::string::npos);
-    EXPECT_NE(out.find("1 passed, 1 failed\n"), std::string::npos);
-}
-
 TEST(KuUnitTest, CheckAssertRecordsWhetherEnoughAssertionsWereRaised) {
     CapturingHarness harness;
     kuUnitTest* previous = kuUnitTest::set_tester(&harness);

@@ -62,15 +62,7 @@ public:
     }
 
     syString get_text() override { return m_inner->get_text(); }
-    void set_text(const syString& text) override {
-        if (!m_faults->set_text_appends) {
-            m_inner->set_text(text);
-            return;
-        }
-        std::shared_ptr<omDocument> owner = m_inner->getOwnerDocument();
-        if (std::shared_ptr<omNode> node = owner ? owner->createTextNode(text) : nullptr)
-            m_inner->appendChild(node);
-    }
+    void set_text(const syString& text) override { m_inner->set_text(text); }
     syString get_xml() override { return m_inner->get_xml(); }
 
     syString getTagName() override { return element() ? element()->getTagName() : syString(); }
@@ -136,9 +128,6 @@ public:
         return document() ? document()->createProcessingInstruction(target, data) : nullptr;
     }
 
-protected:
-    const Faults& faults() const { return m_faults; }
-
 private:
     omElement* element() const { return dynamic_cast<omElement*>(m_inner.get()); }
     omDocument* document() const { return dynamic_cast<omDocument*>(m_inner.get()); }
@@ -162,23 +151,6 @@ class WrappedComment : public WrappedNode, public omCommentNode {
 public:
     using WrappedNode::WrappedNode;
     syString getData() override { return dynamic_cast<omCharacterData&>(*inner()).getData(); }
-    syString get_xml() override {
-        if (!faults()->comment_xml_escaped)
-            return WrappedNode::get_xml();
-        const syString data = getData();
-        std::wstring escaped;
-        for (wchar_t c : data.wstr()) {
-            if (c == L'&')
-                escaped += L"&amp;";
-            else if (c == L'<')
-                escaped += L"&lt;";
-            else if (c == L'>')
-                escaped += L"&gt;";
-            else
-                escaped += c;
-        }
-        return syString(L"<!--" + escaped + L"-->");
-    }
 };
 
 std::shared_ptr<omTextNode> WrappedNode::createTextNode(const syString& data) {

@@ -8,16 +8,12 @@
 struct BackendFaults {
     // insertBefore with a reference node that is not a child appends the new child.
     bool insert_appends_after_non_child = false;
-    // set_text appends a text node instead of replacing the children.
-    bool set_text_appends = false;
     // A node list's operator++ keeps answering false after the end instead of starting over.
     bool list_stays_at_end = false;
     // selectSingleNode returns the last match instead of the first.
     bool select_single_returns_last = false;
     // removeNamedItem of an absent name returns quietly, without an assertion report.
     bool remove_absent_name_quietly = false;
-    // A comment's get_xml escapes "&", "<" and ">" in its data.
-    bool comment_xml_escaped = false;
 };
 
 // A factory whose documents and nodes delegate to those of real, except for

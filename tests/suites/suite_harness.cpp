@@ -41,23 +41,11 @@ std::vector<RecordedReport> RecordingTester::failures() const {
     return out;
 }
 
-int RecordingTester::assert_outcomes() const { return count_function("kuUnitTest::check_assert"); }
-
-int RecordingTester::ordinary() const { return static_cast<int>(m_reports.size()) - assert_outcomes(); }
-
-int RecordingTester::count_function(const std::string& function) const {
+int RecordingTester::assert_outcomes() const {
     int n = 0;
     for (const RecordedReport& r : m_reports)
-        n += r.function == function;
+        n += r.function == "kuUnitTest::check_assert";
     return n;
-}
-
-std::vector<std::string> RecordingTester::functions_in_order() const {
-    std::vector<std::string> out;
-    for (const RecordedReport& r : m_reports)
-        if (out.empty() || out.back() != r.function)
-            out.push_back(r.function);
-    return out;
 }
 
 std::vector<std::string> RecordingTester::failure_keys() const {

@@ -34,10 +34,6 @@ public:
     std::vector<RecordedReport> failures() const;
     // Reports of check_assert() and the others.
     int assert_outcomes() const;
-    int ordinary() const;
-    int count_function(const std::string& function) const;
-    // The distinct function names in the order their first report came.
-    std::vector<std::string> functions_in_order() const;
     // "function | description | expression" of each failure, for readable assertions.
     std::vector<std::string> failure_keys() const;
 
