@@ -33,6 +33,9 @@ private:
 };
 
 std::string read_bytes(const std::string& path);
+inline bool mentions(const std::string& message, const std::string& part) {
+    return message.find(part) != std::string::npos;
+}
 syString wide(const std::string& utf8);
 std::string narrow(const syString& text);
 
