@@ -51,15 +51,26 @@ void* operator new(std::size_t n) {
         remember(p);
     return p;
 }
+// Every form is replaced, so no allocation pairs a replaced form with the library's.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(n);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 void operator delete(void* p) noexcept {
     forget(p);
     std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
 // Arrays are never cursors: they bypass the watch.
 void* operator new[](std::size_t n) { return allocate(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return std::malloc(n ? n : 1); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 omCursorWatch::omCursorWatch(Scope scope) {
     g_watched_count = 0;
