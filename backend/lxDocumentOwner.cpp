@@ -9,32 +9,11 @@
 #include "backend/lxDocument.h"
 #include "backend/lxElement.h"
 #include "backend/lxProcessingInstruction.h"
+#include "backend/lxTreeWalk.h"
 
 namespace {
 
 void ignore_xpath_error(void*, xmlErrorPtr) {}
-
-// Pre-order walk over a subtree: the node, then the children of elements and
-// documents. Attribute values, entity content and DTD declarations are not
-// nodes of the model and are not entered.
-template <class Visit>
-bool walk(xmlNodePtr top, Visit visit) {
-    xmlNodePtr node = top;
-    while (node) {
-        if (visit(node))
-            return true;
-        if (node->children && (node->type == XML_ELEMENT_NODE || node->type == XML_DOCUMENT_NODE)) {
-            node = node->children;
-            continue;
-        }
-        while (node != top && !node->next)
-            node = node->parent;
-        if (node == top)
-            break;
-        node = node->next;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -134,7 +113,7 @@ xmlXPathContextPtr lxDocumentOwner::xpath_context() {
 }
 
 bool lxDocumentOwner::referenced_subtree(xmlNodePtr node) {
-    return walk(node, [](xmlNodePtr n) {
+    return lx_walk_subtree(node, [](xmlNodePtr n) {
         if (referenced(n))
             return true;
         if (n->type == XML_ELEMENT_NODE)
@@ -146,7 +125,7 @@ bool lxDocumentOwner::referenced_subtree(xmlNodePtr node) {
 }
 
 void lxDocumentOwner::clear_references(xmlNodePtr node) {
-    walk(node, [](xmlNodePtr n) {
+    lx_walk_subtree(node, [](xmlNodePtr n) {
         n->_private = nullptr;
         if (n->type == XML_ELEMENT_NODE)
             for (xmlAttrPtr a = n->properties; a; a = a->next)

@@ -10,6 +10,7 @@
 #include "backend/lxFile.h"
 #include "backend/lxParseSession.h"
 #include "backend/lxString.h"
+#include "backend/lxTreeWalk.h"
 #include "platform/syMemory.h"
 
 namespace {
@@ -96,20 +97,12 @@ public:
 
 private:
     void escape_namespaces(xmlNodePtr top) {
-        for (xmlNodePtr node = top; node;) {
+        lx_walk_subtree(top, [this](xmlNodePtr node) {
             if (node->type == XML_ELEMENT_NODE)
                 for (xmlNsPtr ns = node->nsDef; ns; ns = ns->next)
                     stand_in(&ns->href);
-            if (node->children && node->type == XML_ELEMENT_NODE) {
-                node = node->children;
-                continue;
-            }
-            while (node != top && !node->next)
-                node = node->parent;
-            if (node == top)
-                break;
-            node = node->next;
-        }
+            return false;
+        });
     }
 
     void stand_in(const xmlChar** slot) {
