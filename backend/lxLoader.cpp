@@ -3,13 +3,16 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <unistd.h>
 
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
+#include <libxml/xmlschemas.h>
 
 #include "backend/lxFile.h"
 #include "backend/lxParseSession.h"
@@ -18,165 +21,109 @@
 
 namespace {
 
-// Counts the references to the five predefined entities (&amp; &lt; &gt;
-// &quot; &apos;) that stand in quoted values inside markup: attribute values
-// and attribute defaults. libxml2 counts each of them as an entity expansion
-// (though it does not count the same references in text), so the expansion
-// limit would refuse documents that declare no entity at all. The text is fed
-// in the pieces the parser reads; comments, CDATA sections, processing
-// instructions and entity declarations are left out.
-class PredefinedReferenceCounter {
-public:
-    void feed(const char* text, std::size_t n) {
-        const char* end = text + n;
-        for (const char* p = text; p < end; ++p) {
-            // Runs of text and of plain value characters are passed over in bulk.
-            if (m_state == Text) {
-                p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
-                if (!p)
-                    return;
-            } else if (m_state == Quoted && m_reference.empty()) {
-                while (p < end && *p != m_quote && *p != '&')
-                    ++p;
-                if (p == end)
-                    return;
-            }
-            step(*p);
-        }
-    }
-    unsigned long count() const { return m_count; }
-
-private:
-    enum State { Text, Open, Bang, Comment, CData, Instruction, Markup, Quoted };
-
-    void step(char c) {
-        switch (m_state) {
-        case Text:
-            if (c == '<')
-                m_state = Open;
-            break;
-        case Open:
-            m_keyword.clear();
-            m_state = c == '!' ? Bang : c == '?' ? Instruction : c == '<' ? Open : Markup;
-            m_in_entity_declaration = false;
-            m_run = 0;
-            break;
-        case Bang:
-            m_keyword += c;
-            if (m_keyword == "--") {
-                m_state = Comment;
-            } else if (m_keyword == "[CDATA[") {
-                m_state = CData;
-            } else if (!(c >= 'A' && c <= 'Z') && c != '-' && c != '[') {
-                m_in_entity_declaration = m_keyword.compare(0, 6, "ENTITY") == 0;
-                m_state = Markup;
-                step_markup(c);
-            } else if (m_keyword.size() > 8) {
-                m_state = Markup;
-            }
-            break;
-        case Comment: // ends at "-->"
-            m_run = c == '-' ? m_run + 1 : (c == '>' && m_run >= 2 ? (m_state = Text, 0) : 0);
-            break;
-        case CData: // ends at "]]>"
-            m_run = c == ']' ? m_run + 1 : (c == '>' && m_run >= 2 ? (m_state = Text, 0) : 0);
-            break;
-        case Instruction: // ends at "?>"
-            m_run = c == '?' ? 1 : (c == '>' && m_run ? (m_state = Text, 0) : 0);
-            break;
-        case Markup:
-            step_markup(c);
-            break;
-        case Quoted:
-            if (c == m_quote) {
-                m_state = Markup;
-            } else if (c == '&') {
-                m_reference.assign(1, c);
-            } else if (!m_reference.empty()) {
-                m_reference += c;
-                if (c == ';') {
-                    if (!m_in_entity_declaration && is_predefined(m_reference))
-                        ++m_count;
-                    m_reference.clear();
-                } else if (m_reference.size() > 6) {
-                    m_reference.clear();
-                }
-            }
-            break;
-        }
-    }
-
-    void step_markup(char c) {
-        if (c == '"' || c == '\'') {
-            m_quote = c;
-            m_reference.clear();
-            m_state = Quoted;
-        } else if (c == '>') {
-            m_state = Text;
-        } else if (c == '<') {
-            m_state = Open; // a declaration inside the internal subset
-        }
-    }
-
-    static bool is_predefined(const std::string& r) {
-        return r == "&amp;" || r == "&lt;" || r == "&gt;" || r == "&quot;" || r == "&apos;";
-    }
-
-    State m_state = Text;
-    std::string m_keyword;
-    std::string m_reference;
-    char m_quote = '"';
-    int m_run = 0;
-    bool m_in_entity_declaration = false;
-    unsigned long m_count = 0;
-};
-
-// What the entity callbacks of one load need to know.
+// What the SAX callbacks of one load need to know.
 struct LoadState {
-    lxParseSession* session;
-    xmlParserCtxtPtr main;
-    unsigned long limit;
-    bool resolve_external;
-    unsigned long long expanded; // bytes of replacement text handed out
-    const PredefinedReferenceCounter* predefined;
+    lxParseSession* session = nullptr;
+    xmlParserCtxtPtr main = nullptr;
+    unsigned long long limit = 0;
+    bool resolve_external = false;
+    // Validating while parsing: libxml2 then parses an entity's content
+    // again at each reference, through these callbacks, into the tree.
+    bool streaming = false;
+    unsigned long long expansions = 0; // declared entities expanded, nested ones included
+    unsigned long long expanded = 0;   // bytes of replacement text handed out
+    // The entity just declared: libxml2 looks it up once more at once, which expands nothing.
+    const xmlChar* declared = nullptr;
+    // Where the last reference in the document's own text stood; a lookup at
+    // the same place is one inside that reference's replacement text.
+    const xmlParserInput* reference_input = nullptr;
+    unsigned long reference_offset = 0;
+    std::unordered_map<const xmlEntity*, unsigned long long> weights;
+    // xml:space of each open element: 1 for preserve, 0 for default.
+    std::vector<char> preserve = std::vector<char>(1, 0);
+    // Elements were built in a parser context of their own (the content of an
+    // entity, copied into the tree at each reference): white space and
+    // namespaces are then settled by a walk over the finished tree.
+    bool walk_after = false;
 };
 
 // Expansion beyond this many bytes must stay within ten times the text read.
 const unsigned long long k_free_expansion = 1000000;
+// Deeper nesting of entity references than libxml2 itself accepts.
+const int k_max_nesting = 64;
 
 thread_local LoadState* t_load = nullptr;
 
-// libxml2 counts an entity reference and the references inside its
-// replacement text, about twice per expansion.
-unsigned long expansions(unsigned long counted) { return (counted + 1) / 2; }
+bool is_predefined(const xmlChar* name, std::size_t n) {
+    static const char* const names[] = {"amp", "lt", "gt", "quot", "apos"};
+    for (const char* p : names)
+        if (std::strlen(p) == n && std::memcmp(p, name, n) == 0)
+            return true;
+    return false;
+}
+
+// The expansions one reference to entity causes: itself and, recursively,
+// every reference to a declared entity in its replacement text. References
+// to the five predefined entities and character references expand nothing.
+unsigned long long weight(LoadState& load, const xmlEntity* entity, int depth) {
+    if (entity->etype != XML_INTERNAL_GENERAL_ENTITY || !entity->content)
+        return 1;
+    auto known = load.weights.find(entity);
+    if (known != load.weights.end())
+        return known->second;
+    if (depth > k_max_nesting)
+        return load.limit + 1;
+    load.weights[entity] = 1; // a reference loop, which libxml2 reports itself
+    unsigned long long total = 1;
+    for (const xmlChar* p = entity->content; *p && total <= load.limit; ++p) {
+        if (*p != '&' || p[1] == '#')
+            continue;
+        const xmlChar* name = p + 1;
+        const xmlChar* end = name;
+        while (*end && *end != ';')
+            ++end;
+        if (!*end)
+            break;
+        p = end;
+        auto n = static_cast<std::size_t>(end - name);
+        if (is_predefined(name, n))
+            continue;
+        std::string key(reinterpret_cast<const char*>(name), n);
+        if (const xmlEntity* inner = xmlGetDocEntity(load.main->myDoc, BAD_CAST key.c_str()))
+            total += weight(load, inner, depth + 1);
+    }
+    load.weights[entity] = total;
+    return total;
+}
+
+// True for a lookup inside the replacement text of a reference already
+// counted: in an entity's own parser context, or (attribute values, and
+// entity content parsed again while validating) at the same place of the
+// document as that reference.
+bool nested(LoadState& load, xmlParserCtxtPtr ctxt) {
+    if (ctxt != load.main)
+        return true;
+    const xmlParserInput* input = ctxt->input;
+    unsigned long offset = input ? input->consumed + static_cast<unsigned long>(input->cur - input->base) : 0;
+    if (input == load.reference_input && offset == load.reference_offset)
+        return true;
+    load.reference_input = input;
+    load.reference_offset = offset;
+    return false;
+}
 
 // Counts the replacement text of one reference; true when the expansion has
 // grown out of proportion to the document. libxml2 lets up to 10 MB through
 // first, appending copy after copy to one text node at quadratic cost.
-bool too_large(const xmlEntity* entity) {
-    LoadState* load = t_load;
-    load->expanded += static_cast<unsigned long long>(entity->length > 0 ? entity->length : 0);
-    if (load->expanded <= k_free_expansion)
+bool too_large(LoadState& load, const xmlEntity* entity) {
+    load.expanded += static_cast<unsigned long long>(entity->length > 0 ? entity->length : 0);
+    if (load.expanded <= k_free_expansion)
         return false;
-    const xmlParserInput* input = load->main->input;
-    unsigned long long consumed = load->main->sizeentities;
+    const xmlParserInput* input = load.main->input;
+    unsigned long long consumed = load.main->sizeentities;
     if (input)
         consumed += input->consumed + static_cast<unsigned long long>(input->cur - input->base);
-    return load->expanded > 10 * consumed;
-}
-
-// Expansions of declared entities counted so far in the document.
-unsigned long counted_expansions(const LoadState& load, unsigned long counted) {
-    unsigned long predefined = load.predefined->count();
-    return expansions(counted > predefined ? counted - predefined : 0);
-}
-
-bool over_limit(xmlParserCtxtPtr ctxt) {
-    LoadState* load = t_load;
-    unsigned long counted = load->main->nbentities;
-    if (ctxt != load->main)
-        counted += ctxt->nbentities;
-    return counted_expansions(*load, counted) > load->limit;
+    return load.expanded > 10 * consumed;
 }
 
 void stop(xmlParserCtxtPtr ctxt, const std::string& message) {
@@ -210,47 +157,66 @@ bool may_load(xmlParserCtxtPtr ctxt, xmlEntityPtr entity) {
     return true;
 }
 
+// Counts one lookup of a declared entity; false after stopping the parse.
+bool count(xmlParserCtxtPtr ctxt, LoadState& load, const xmlEntity* entity, bool parameter) {
+    if (entity->name == load.declared) {
+        load.declared = nullptr;
+        return true;
+    }
+    load.declared = nullptr;
+    if (parameter) {
+        ++load.expansions;
+    } else if (!nested(load, ctxt)) {
+        load.expansions += weight(load, entity, 0);
+    }
+    if (load.expansions > load.limit) {
+        stop(ctxt, "entity expansion limit of " + std::to_string(load.limit) + " exceeded");
+        return false;
+    }
+    if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && too_large(load, entity)) {
+        stop(ctxt,
+             "entity expansion of " + std::to_string(load.expanded) + " bytes is out of proportion to the document");
+        return false;
+    }
+    return true;
+}
+
+// libxml2 calls these for references to declared entities only: the five
+// predefined ones never reach them.
 xmlEntityPtr get_entity(void* ctx, const xmlChar* name) {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     LoadState* load = t_load;
-    if (load && load->session->failed()) {
+    if (load->session->failed()) {
         stop(ctxt, std::string());
         return nullptr;
     }
     xmlEntityPtr entity = xmlSAX2GetEntity(ctx, name);
-    if (!load || !entity)
+    if (!entity || entity->etype == XML_INTERNAL_PREDEFINED_ENTITY)
         return entity;
     if (entity->etype == XML_EXTERNAL_GENERAL_PARSED_ENTITY && !may_load(ctxt, entity))
         return nullptr;
-    if (over_limit(ctxt)) {
-        stop(ctxt, "entity expansion limit of " + std::to_string(load->limit) + " exceeded");
-        return nullptr;
-    }
-    if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && too_large(entity)) {
-        stop(ctxt,
-             "entity expansion of " + std::to_string(load->expanded) + " bytes is out of proportion to the document");
-        return nullptr;
-    }
-    return entity;
+    return count(ctxt, *load, entity, false) ? entity : nullptr;
 }
 
 xmlEntityPtr get_parameter_entity(void* ctx, const xmlChar* name) {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     LoadState* load = t_load;
-    if (load && load->session->failed()) {
+    if (load->session->failed()) {
         stop(ctxt, std::string());
         return nullptr;
     }
     xmlEntityPtr entity = xmlSAX2GetParameterEntity(ctx, name);
-    if (!load || !entity)
+    if (!entity)
         return entity;
     if (entity->etype == XML_EXTERNAL_PARAMETER_ENTITY && !may_load(ctxt, entity))
         return nullptr;
-    if (over_limit(ctxt)) {
-        stop(ctxt, "entity expansion limit of " + std::to_string(load->limit) + " exceeded");
-        return nullptr;
-    }
-    return entity;
+    return count(ctxt, *load, entity, true) ? entity : nullptr;
+}
+
+void entity_declaration(void* ctx, const xmlChar* name, int type, const xmlChar* public_id, const xmlChar* system_id,
+                        xmlChar* content) {
+    xmlSAX2EntityDecl(ctx, name, type, public_id, system_id, content);
+    t_load->declared = content ? name : nullptr;
 }
 
 // Called for a reference that libxml2 leaves in the tree instead of
@@ -283,6 +249,21 @@ int space_attribute(const xmlNode* element) {
     return -1;
 }
 
+// The same from the attributes of a start tag (localname, prefix, URI, value, end).
+int space_attribute(int count, const xmlChar** attributes) {
+    for (int i = 0; i < count; ++i, attributes += 5) {
+        if (!attributes[2] || !xmlStrEqual(attributes[0], BAD_CAST "space") ||
+            !xmlStrEqual(attributes[2], XML_XML_NAMESPACE))
+            continue;
+        auto n = static_cast<std::size_t>(attributes[4] - attributes[3]);
+        if (n == 8 && std::memcmp(attributes[3], "preserve", 8) == 0)
+            return 1;
+        if (n == 7 && std::memcmp(attributes[3], "default", 7) == 0)
+            return 0;
+    }
+    return -1;
+}
+
 // Drops the white-space-only text children of element when its content is
 // element-only: it has children other than text, and none of its text is
 // more than white space. An element's only text, and text in mixed content,
@@ -290,16 +271,13 @@ int space_attribute(const xmlNode* element) {
 void drop_indentation_of(xmlNodePtr element) {
     bool structured = false;
     for (xmlNodePtr child = element->children; child; child = child->next) {
-        if (child->type != XML_TEXT_NODE && child->type != XML_CDATA_SECTION_NODE) {
+        if (child->type == XML_CDATA_SECTION_NODE || (child->type == XML_TEXT_NODE && !is_blank(child->content)))
+            return;
+        if (child->type != XML_TEXT_NODE)
             structured = true;
-            break;
-        }
     }
     if (!structured)
         return;
-    for (xmlNodePtr child = element->children; child; child = child->next)
-        if (child->type == XML_CDATA_SECTION_NODE || (child->type == XML_TEXT_NODE && !is_blank(child->content)))
-            return;
     xmlNodePtr child = element->children;
     while (child) {
         xmlNodePtr next = child->next;
@@ -311,7 +289,7 @@ void drop_indentation_of(xmlNodePtr element) {
     }
 }
 
-// One walk over the elements of the document, honouring xml:space="preserve".
+// One walk over the elements of the finished document, honouring xml:space.
 void drop_indentation(xmlDocPtr doc) {
     xmlNodePtr root = xmlDocGetRootElement(doc);
     if (!root)
@@ -349,9 +327,78 @@ void drop_indentation(xmlDocPtr doc) {
     }
 }
 
-// Parses the text that buffer delivers (and frees buffer), validates and prepares the document.
-xmlDocPtr parse(xmlParserInputBufferPtr buffer, const PredefinedReferenceCounter& predefined, const std::string& url,
-                const omLoadOptions& options, lxSchemaCache& schemas, omParseError& error) {
+// The tree is shaped while it is built: each element notes its namespaces
+// when it starts and loses its indentation when it ends, when its children
+// are final and still in the cache.
+void start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
+                   int nb_namespaces, const xmlChar** namespaces, int nb_attributes, int nb_defaulted,
+                   const xmlChar** attributes) {
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
+                          attributes);
+    LoadState* load = t_load;
+    int space = nb_attributes ? space_attribute(nb_attributes, attributes) : -1;
+    load->preserve.push_back(space < 0 ? load->preserve.back() : static_cast<char>(space));
+    if (ctxt != load->main)
+        load->walk_after = true;
+    else if (nb_namespaces && ctxt->node && ctxt->node->nsDef)
+        lxSerializer::note_namespaces(ctxt->myDoc, ctxt->node);
+}
+
+void end_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    LoadState* load = t_load;
+    if (!load->preserve.back() && ctxt == load->main && ctxt->node && ctxt->node->type == XML_ELEMENT_NODE)
+        drop_indentation_of(ctxt->node);
+    if (load->preserve.size() > 1)
+        load->preserve.pop_back();
+    xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+}
+
+// Compiles (or finds) the schemas the options name and plugs a validator
+// into the parser's callbacks, so that each fault is reported where the
+// parser stands. Null after reporting the reason to session.
+struct Validation {
+    std::shared_ptr<xmlSchema> schema;
+    xmlSchemaValidCtxtPtr validator = nullptr;
+    xmlSchemaSAXPlugPtr plug = nullptr;
+
+    bool start(xmlParserCtxtPtr ctxt, const omLoadOptions& options, lxSchemaCache& schemas,
+               lxParseSession& session) {
+        schema = schemas.get(options, session);
+        if (!schema)
+            return false;
+        validator = xmlSchemaNewValidCtxt(schema.get());
+        if (validator) {
+            xmlSchemaSetValidStructuredErrors(validator, &lxParseSession::report, nullptr);
+            plug = xmlSchemaSAXPlug(validator, &ctxt->sax, &ctxt->userData);
+        }
+        if (!plug) {
+            session.fail("out of memory");
+            return false;
+        }
+        session.set_position(ctxt);
+        return true;
+    }
+    // Whether the document met the schemas.
+    bool finish(lxParseSession& session) {
+        session.set_position(nullptr);
+        int unplugged = plug ? xmlSchemaSAXUnplug(plug) : -1;
+        plug = nullptr;
+        return unplugged == 0 && validator && xmlSchemaIsValid(validator) == 1;
+    }
+    ~Validation() {
+        if (plug)
+            xmlSchemaSAXUnplug(plug);
+        if (validator)
+            xmlSchemaFreeValidCtxt(validator);
+    }
+};
+
+// Parses the text that buffer delivers (and frees buffer), validating and
+// shaping the tree as it is built.
+xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const omLoadOptions& options,
+                lxSchemaCache& schemas, omParseError& error) {
     lxParseSession session(options.disable_entity_resolution() ? lxParseSession::no_resources
                                                                : lxParseSession::local_files);
     xmlParserCtxtPtr ctxt = buffer ? xmlNewParserCtxt() : nullptr;
@@ -368,18 +415,24 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const PredefinedReferenceCounter
     xmlCtxtUseOptions(ctxt, parse_options);
     ctxt->sax->getEntity = &get_entity;
     ctxt->sax->getParameterEntity = &get_parameter_entity;
+    ctxt->sax->entityDecl = &entity_declaration;
     ctxt->sax->reference = &unresolved_reference;
+    ctxt->sax->startElementNs = &start_element;
+    ctxt->sax->endElementNs = &end_element;
     ctxt->sax->serror = &lxParseSession::report;
 
     int limit = options.entity_expansion_limit();
-    LoadState state{
-        &session, ctxt,       limit > 0 ? static_cast<unsigned long>(limit) : 0UL, !options.disable_entity_resolution(),
-        0,        &predefined};
+    LoadState state;
+    state.session = &session;
+    state.main = ctxt;
+    state.limit = limit > 0 ? static_cast<unsigned long long>(limit) : 0ULL;
+    state.resolve_external = !options.disable_entity_resolution();
     LoadState* outer = t_load;
     t_load = &state;
 
     xmlParserInputPtr input = xmlNewIOInputStream(ctxt, buffer, XML_CHAR_ENCODING_NONE);
     xmlDocPtr doc = nullptr;
+    Validation validation;
     if (!input) {
         xmlFreeParserInputBuffer(buffer);
         session.fail("out of memory");
@@ -387,42 +440,30 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const PredefinedReferenceCounter
         if (!url.empty())
             input->filename = reinterpret_cast<char*>(xmlStrdup(BAD_CAST url.c_str()));
         inputPush(ctxt, input);
-        xmlParseDocument(ctxt);
+        state.streaming = lxSchemaCache::wanted(options);
+        if (!state.streaming || validation.start(ctxt, options, schemas, session))
+            xmlParseDocument(ctxt);
         doc = ctxt->myDoc;
         ctxt->myDoc = nullptr;
-        if (!session.failed() && counted_expansions(state, ctxt->nbentities) > state.limit)
-            session.fail("entity expansion limit of " + std::to_string(state.limit) + " exceeded");
+        if (state.streaming && !validation.finish(session))
+            session.fail("the document is not valid against its schemas");
         if (!session.failed() && (!ctxt->wellFormed || !doc))
             session.fail("the document is not well-formed");
     }
     t_load = outer;
     xmlFreeParserCtxt(ctxt);
 
-    if (doc && !session.failed()) {
-        if (doc->URL)
-            xmlFree(const_cast<xmlChar*>(doc->URL));
-        doc->URL = url.empty() ? nullptr : xmlStrdup(BAD_CAST url.c_str());
-        if (lxSchemaCache::wanted(options)) {
-            if (std::shared_ptr<xmlSchema> schema = schemas.get(options, session)) {
-                xmlSchemaValidCtxtPtr validator = xmlSchemaNewValidCtxt(schema.get());
-                int result = validator ? 0 : -1;
-                if (validator) {
-                    xmlSchemaSetValidStructuredErrors(validator, &lxParseSession::report, nullptr);
-                    result = xmlSchemaValidateDoc(validator, doc);
-                    xmlSchemaFreeValidCtxt(validator);
-                }
-                if (result != 0)
-                    session.fail("the document is not valid against its schemas");
-            }
-        }
-    }
     if (!doc || session.failed()) {
         if (doc)
             xmlFreeDoc(doc);
         session.fill(error, url);
         return nullptr;
     }
-    drop_indentation(doc);
+    if (doc->URL)
+        xmlFree(const_cast<xmlChar*>(doc->URL));
+    doc->URL = url.empty() ? nullptr : xmlStrdup(BAD_CAST url.c_str());
+    if (state.walk_after)
+        drop_indentation(doc);
     return doc;
 }
 
@@ -430,30 +471,21 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const PredefinedReferenceCounter
 struct MemoryText {
     const char* next;
     std::size_t left;
-    PredefinedReferenceCounter predefined;
 };
 
 int read_memory(void* context, char* buffer, int len) {
     auto* text = static_cast<MemoryText*>(context);
     std::size_t n = text->left < static_cast<std::size_t>(len) ? text->left : static_cast<std::size_t>(len);
     std::memcpy(buffer, text->next, n);
-    text->predefined.feed(text->next, n);
     text->next += n;
     text->left -= n;
     return static_cast<int>(n);
 }
 
-struct FileText {
-    int fd;
-    PredefinedReferenceCounter predefined;
-};
-
 int read_file(void* context, char* buffer, int len) {
-    auto* text = static_cast<FileText*>(context);
+    int fd = *static_cast<int*>(context);
     for (;;) {
-        ssize_t n = ::read(text->fd, buffer, static_cast<std::size_t>(len));
-        if (n > 0)
-            text->predefined.feed(buffer, static_cast<std::size_t>(n));
+        ssize_t n = ::read(fd, buffer, static_cast<std::size_t>(len));
         if (n >= 0 || errno != EINTR)
             return static_cast<int>(n);
     }
@@ -470,10 +502,10 @@ xmlDocPtr lxLoader::load(const char* data, std::size_t size, const omLoadOptions
         error = omParseError(SYSTRING("Document is empty"));
         return nullptr;
     }
-    MemoryText text{data, size, {}};
+    MemoryText text{data, size};
     xmlParserInputBufferPtr buffer =
         xmlParserInputBufferCreateIO(&read_memory, &close_nothing, &text, XML_CHAR_ENCODING_NONE);
-    return parse(buffer, text.predefined, std::string(), options, schemas, error);
+    return parse(buffer, std::string(), options, schemas, error);
 }
 
 xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& options, lxSchemaCache& schemas,
@@ -487,10 +519,9 @@ xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& opti
         error.set_url(lxString::from_xml(path.data(), path.size()));
         return nullptr;
     }
-    FileText text{fd, {}};
     xmlParserInputBufferPtr buffer =
-        xmlParserInputBufferCreateIO(&read_file, &close_nothing, &text, XML_CHAR_ENCODING_NONE);
-    xmlDocPtr doc = parse(buffer, text.predefined, path, options, schemas, error);
+        xmlParserInputBufferCreateIO(&read_file, &close_nothing, &fd, XML_CHAR_ENCODING_NONE);
+    xmlDocPtr doc = parse(buffer, path, options, schemas, error);
     ::close(fd);
     return doc;
 }

@@ -110,7 +110,14 @@ void lxParseSession::report(void*, xmlErrorPtr error) {
     std::string url = error->file ? error->file : "";
     if (scheme_of(url) == "file")
         url = file_name(url);
-    session->fail(trimmed(error->message), url, error->line > 0 ? error->line : -1, error->int2 > 0 ? error->int2 : -1);
+    int line = error->line;
+    int column = error->int2;
+    const xmlParserCtxt* parser = session->m_position;
+    if (error->domain == XML_FROM_SCHEMASV && parser && parser->input) {
+        line = parser->input->line;
+        column = parser->input->col;
+    }
+    session->fail(trimmed(error->message), url, line > 0 ? line : -1, column > 0 ? column : -1);
 }
 
 std::string lxParseSession::file_name(const std::string& uri) {

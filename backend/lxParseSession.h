@@ -55,6 +55,9 @@ public:
     const std::vector<std::pair<std::string, std::string>>& files_read() const { return m_files_read; }
     // While muted, libxml2's reports are dropped (for the session's own probes).
     void set_muted(bool muted) { m_muted = muted; }
+    // While set, schema validity faults are placed where this parser stands:
+    // a validator fed by the parser's callbacks knows no position of its own.
+    void set_position(const xmlParserCtxt* parser) { m_position = parser; }
 
     // Structured error handler for libxml2; reports reach the session of the current thread.
     static void report(void* data, xmlErrorPtr error);
@@ -69,6 +72,7 @@ private:
     Resources m_resources;
     bool m_failed = false;
     bool m_muted = false;
+    const xmlParserCtxt* m_position = nullptr;
     Failure m_failure;
     std::map<std::string, std::string> m_provided;
     std::function<std::string(const std::string&, const std::string&)> m_filter;
