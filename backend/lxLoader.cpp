@@ -21,6 +21,34 @@
 
 namespace {
 
+// White space that only indents element content is never put into the
+// tree: a blank run of text is held back until its element turns out to have
+// text beyond white space (then it goes in where it stood) or ends.
+struct OpenElement {
+    xmlNodePtr node = nullptr;
+    bool preserve = false; // xml:space="preserve" holds here
+    bool shaped = false;   // held-back blanks are tracked (not preserved, built by the document's parser)
+    bool structured = false; // has a child other than text
+    bool mixed = false;      // has text beyond white space, or CDATA
+    // The tree's last child as the callbacks left it: another one means
+    // libxml2 copied an entity's content in, unseen; the element then
+    // settles its white space from its finished children.
+    xmlNodePtr known_last = nullptr;
+    bool copied_into = false;
+    bool pending = false;              // a blank run at the end, held back
+    xmlNodePtr pending_after = nullptr; // the child it follows, null for the first
+    std::size_t pending_offset = 0;     // its characters in LoadState::blanks
+    std::size_t withdrawn_begin = 0;    // its held-back runs in LoadState::withdrawn
+    std::size_t blanks_begin = 0;
+};
+
+// A blank run held back before a later child.
+struct Withdrawn {
+    xmlNodePtr after; // the child it follows, null for the first
+    std::size_t offset;
+    std::size_t length;
+};
+
 // What the SAX callbacks of one load need to know.
 struct LoadState {
     lxParseSession* session = nullptr;
@@ -39,8 +67,10 @@ struct LoadState {
     const xmlParserInput* reference_input = nullptr;
     unsigned long reference_offset = 0;
     std::unordered_map<const xmlEntity*, unsigned long long> weights;
-    // xml:space of each open element: 1 for preserve, 0 for default.
-    std::vector<char> preserve = std::vector<char>(1, 0);
+    // The open elements, innermost last, above one that stands for the document.
+    std::vector<OpenElement> open = std::vector<OpenElement>(1);
+    std::vector<Withdrawn> withdrawn; // blank text held back from the open elements
+    std::string blanks;               // the characters of that text
     // Elements were built in a parser context of their own (the content of an
     // entity, copied into the tree at each reference): white space and
     // namespaces are then settled by a walk over the finished tree.
@@ -327,31 +357,175 @@ void drop_indentation(xmlDocPtr doc) {
     }
 }
 
-// The tree is shaped while it is built: each element notes its namespaces
-// when it starts and loses its indentation when it ends, when its children
-// are final and still in the cache.
+bool is_blank(const xmlChar* text, int n) {
+    for (int i = 0; i < n; ++i)
+        if (text[i] != ' ' && text[i] != '\t' && text[i] != '\n' && text[i] != '\r')
+            return false;
+    return true;
+}
+
+// Puts a held-back run back where it stood; libxml2 merges it with text beside it.
+void insert_blank(const LoadState& load, xmlNodePtr element, xmlNodePtr after, std::size_t offset,
+                  std::size_t length) {
+    xmlNodePtr text =
+        xmlNewDocTextLen(element->doc, BAD_CAST load.blanks.data() + offset, static_cast<int>(length));
+    if (!text)
+        return;
+    if (after)
+        xmlAddNextSibling(after, text);
+    else if (element->children)
+        xmlAddPrevSibling(element->children, text);
+    else
+        xmlAddChild(element, text);
+}
+
+void restore_withdrawn(LoadState& load, OpenElement& open) {
+    for (std::size_t i = open.withdrawn_begin; i < load.withdrawn.size(); ++i)
+        insert_blank(load, open.node, load.withdrawn[i].after, load.withdrawn[i].offset, load.withdrawn[i].length);
+    load.withdrawn.resize(open.withdrawn_begin);
+}
+
+// The pending run as the parser would have added it, at the end.
+void flush_pending(xmlParserCtxtPtr ctxt, LoadState& load, OpenElement& open) {
+    if (!open.pending)
+        return;
+    open.pending = false;
+    const std::size_t length = load.blanks.size() - open.pending_offset;
+    xmlSAX2Characters(ctxt, BAD_CAST load.blanks.data() + open.pending_offset, static_cast<int>(length));
+}
+
+// The innermost element when its white space is being tracked, before a
+// callback changes its children; null when the callback just builds.
+OpenElement* tracked(xmlParserCtxtPtr ctxt, LoadState& load) {
+    OpenElement& open = load.open.back();
+    if (!open.shaped || ctxt != load.main)
+        return nullptr;
+    if (open.node->last != open.known_last) {
+        // An entity's content went in unseen: every run goes back in place
+        // and the element's white space is settled when it ends.
+        if (open.pending)
+            insert_blank(load, open.node, open.pending_after, open.pending_offset,
+                         load.blanks.size() - open.pending_offset);
+        open.pending = false;
+        restore_withdrawn(load, open);
+        open.shaped = false;
+        open.copied_into = true;
+        return nullptr;
+    }
+    return &open;
+}
+
+// The element gains text beyond white space: its blank runs are content.
+void turn_mixed(xmlParserCtxtPtr ctxt, LoadState& load, OpenElement& open) {
+    open.mixed = true;
+    flush_pending(ctxt, load, open);
+    restore_withdrawn(load, open);
+}
+
+// A child other than text begins: a run before it is indentation unless
+// text follows later.
+OpenElement* before_child(xmlParserCtxtPtr ctxt, LoadState& load) {
+    OpenElement* open = tracked(ctxt, load);
+    if (open) {
+        open->structured = true;
+        if (open->pending) {
+            load.withdrawn.push_back(
+                {open->pending_after, open->pending_offset, load.blanks.size() - open->pending_offset});
+            open->pending = false;
+        }
+    }
+    return open;
+}
+
+void characters(void* ctx, const xmlChar* text, int n) {
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    LoadState& load = *t_load;
+    OpenElement* open = tracked(ctxt, load);
+    if (open && !open->mixed) {
+        if (is_blank(text, n)) {
+            if (!open->pending) {
+                open->pending = true;
+                open->pending_after = open->node->last;
+                open->pending_offset = load.blanks.size();
+            }
+            load.blanks.append(reinterpret_cast<const char*>(text), static_cast<std::size_t>(n));
+            return;
+        }
+        turn_mixed(ctxt, load, *open);
+    }
+    xmlSAX2Characters(ctx, text, n);
+    if (open)
+        open->known_last = open->node->last;
+}
+
+void cdata_block(void* ctx, const xmlChar* text, int n) {
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    LoadState& load = *t_load;
+    OpenElement* open = tracked(ctxt, load);
+    if (open && !open->mixed)
+        turn_mixed(ctxt, load, *open);
+    xmlSAX2CDataBlock(ctx, text, n);
+    if (open)
+        open->known_last = open->node->last;
+}
+
+void comment(void* ctx, const xmlChar* text) {
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    OpenElement* open = before_child(ctxt, *t_load);
+    xmlSAX2Comment(ctx, text);
+    if (open)
+        open->known_last = open->node->last;
+}
+
+void instruction(void* ctx, const xmlChar* target, const xmlChar* data) {
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    OpenElement* open = before_child(ctxt, *t_load);
+    xmlSAX2ProcessingInstruction(ctx, target, data);
+    if (open)
+        open->known_last = open->node->last;
+}
+
+// Each element notes its namespaces when it starts.
 void start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
                    int nb_namespaces, const xmlChar** namespaces, int nb_attributes, int nb_defaulted,
                    const xmlChar** attributes) {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    LoadState& load = *t_load;
+    OpenElement* parent = before_child(ctxt, load);
+    xmlNodePtr before = ctxt->node;
     xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
                           attributes);
-    LoadState* load = t_load;
+    if (parent)
+        parent->known_last = parent->node->last;
+    OpenElement open;
     int space = nb_attributes ? space_attribute(nb_attributes, attributes) : -1;
-    load->preserve.push_back(space < 0 ? load->preserve.back() : static_cast<char>(space));
-    if (ctxt != load->main)
-        load->walk_after = true;
-    else if (nb_namespaces && ctxt->node && ctxt->node->nsDef)
-        lxSerializer::note_namespaces(ctxt->myDoc, ctxt->node);
+    open.preserve = space < 0 ? load.open.back().preserve : space == 1;
+    open.node = ctxt->node != before ? ctxt->node : nullptr;
+    open.shaped = open.node && !open.preserve && ctxt == load.main;
+    open.withdrawn_begin = load.withdrawn.size();
+    open.blanks_begin = load.blanks.size();
+    load.open.push_back(open);
+    if (ctxt != load.main)
+        load.walk_after = true;
+    else if (nb_namespaces && open.node && open.node->nsDef)
+        lxSerializer::note_namespaces(ctxt->myDoc, open.node);
 }
 
 void end_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
-    LoadState* load = t_load;
-    if (!load->preserve.back() && ctxt == load->main && ctxt->node && ctxt->node->type == XML_ELEMENT_NODE)
-        drop_indentation_of(ctxt->node);
-    if (load->preserve.size() > 1)
-        load->preserve.pop_back();
+    LoadState& load = *t_load;
+    if (OpenElement* open = tracked(ctxt, load)) {
+        // Blank runs stay as an element's only content.
+        if (!open->structured)
+            flush_pending(ctxt, load, *open);
+    } else if (load.open.back().copied_into && !load.open.back().preserve) {
+        drop_indentation_of(load.open.back().node);
+    }
+    if (load.open.size() > 1) {
+        load.blanks.resize(load.open.back().blanks_begin);
+        load.withdrawn.resize(load.open.back().withdrawn_begin);
+        load.open.pop_back();
+    }
     xmlSAX2EndElementNs(ctx, localname, prefix, uri);
 }
 
@@ -419,6 +593,11 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     ctxt->sax->reference = &unresolved_reference;
     ctxt->sax->startElementNs = &start_element;
     ctxt->sax->endElementNs = &end_element;
+    ctxt->sax->characters = &characters;
+    ctxt->sax->ignorableWhitespace = &characters;
+    ctxt->sax->cdataBlock = &cdata_block;
+    ctxt->sax->comment = &comment;
+    ctxt->sax->processingInstruction = &instruction;
     ctxt->sax->serror = &lxParseSession::report;
 
     int limit = options.entity_expansion_limit();
