@@ -364,17 +364,27 @@ bool is_blank(const xmlChar* text, int n) {
     return true;
 }
 
-// Puts a held-back run back where it stood; libxml2 merges it with text beside it.
+// Puts a held-back run back where it stood. Text that an entity's content
+// put right after it takes the run in front, as the parser would have
+// merged them.
 void insert_blank(const LoadState& load, xmlNodePtr element, xmlNodePtr after, std::size_t offset,
                   std::size_t length) {
-    xmlNodePtr text =
-        xmlNewDocTextLen(element->doc, BAD_CAST load.blanks.data() + offset, static_cast<int>(length));
+    const char* run = load.blanks.data() + offset;
+    xmlNodePtr next = after ? after->next : element->children;
+    if (next && next->type == XML_TEXT_NODE && next->name == xmlStringText) {
+        std::string merged(run, length);
+        if (next->content)
+            merged += reinterpret_cast<const char*>(next->content);
+        xmlNodeSetContentLen(next, BAD_CAST merged.data(), static_cast<int>(merged.size()));
+        return;
+    }
+    xmlNodePtr text = xmlNewDocTextLen(element->doc, BAD_CAST run, static_cast<int>(length));
     if (!text)
         return;
     if (after)
         xmlAddNextSibling(after, text);
-    else if (element->children)
-        xmlAddPrevSibling(element->children, text);
+    else if (next)
+        xmlAddPrevSibling(next, text);
     else
         xmlAddChild(element, text);
 }

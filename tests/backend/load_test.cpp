@@ -40,6 +40,10 @@ TEST(WhiteSpace, PreserveAndCdataKeepBlanks) {
     EXPECT_EQ(child_texts("<root xml:space='preserve'>\n <a/>\n</root>"), (Texts{"\n ", "", "\n"}));
     EXPECT_EQ(child_texts("<root xml:space='preserve'><x xml:space='default'> <a/> </x></root>"), Texts{""});
     EXPECT_EQ(child_texts("<root> <a/><![CDATA[ ]]></root>"), (Texts{" ", "", " "}));
+    // Text late in an element, or an entity's content copied in, decides for its earlier blanks too.
+    EXPECT_EQ(child_texts("<root> <a/> <b/> x</root>"), (Texts{" ", "", " ", "", " x"}));
+    EXPECT_EQ(child_texts("<!DOCTYPE root [<!ENTITY t \"x\">]><root> <a/> &t;</root>"), (Texts{" ", "", " x"}));
+    EXPECT_EQ(child_texts("<!DOCTYPE root [<!ENTITY s \" \">]><root><a/>&s;<b/>&s;&s;</root>"), (Texts{"", ""}));
     // Deeper levels are handled in the same pass.
     omParseError error;
     std::shared_ptr<omDocument> doc = load_xml("<r>\n <a>\n  <b>\n   <c>x</c>\n  </b>\n </a>\n</r>", error);
@@ -133,6 +137,13 @@ TEST(Entities, ExpansionLimitOfTheOptionsIsEnforced) {
     options.set_entity_expansion_limit(0);
     EXPECT_FALSE(load_xml(repeated_references(1), error, options));
     EXPECT_TRUE(load_xml("<r>&amp;&lt;&#65;</r>", error, options)) << utf8(error.message());
+    // A reference counts the references in its replacement text, in text and in attribute values alike.
+    options.set_entity_expansion_limit(10);
+    const std::string nested = "<!DOCTYPE r [<!ENTITY a \"x&amp;\"><!ENTITY b \"&a;&a;&a;&a;\">]>";
+    EXPECT_TRUE(load_xml(nested + "<r>&b;&b;</r>", error, options)) << utf8(error.message());
+    EXPECT_FALSE(load_xml(nested + "<r>&b;&b;&a;</r>", error, options));
+    EXPECT_TRUE(load_xml(nested + "<r v=\"&b;\">&b;</r>", error, options)) << utf8(error.message());
+    EXPECT_FALSE(load_xml(nested + "<r v=\"&b;&a;\">&b;</r>", error, options));
     // 1.5 MB of replacement text from a document that declares 300 KB of it.
     doc = load_xml("<!DOCTYPE r [<!ENTITY a \"" + std::string(300000, 'y') + "\">]><r>&a;&a;&a;&a;&a;</r>", error);
     ASSERT_TRUE(doc) << utf8(error.message());

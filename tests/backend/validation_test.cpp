@@ -79,6 +79,29 @@ TEST_F(Validation, TwoNamespacesAreCheckedTogether) {
     }
 }
 
+// A fault is placed where the parser stood when the schema found it; of
+// several, the first in the document is reported.
+TEST_F(Validation, TheFirstFaultCarriesLineAndColumn) {
+    const omLoadOptions options = no_namespace(schema_file("plain.xsd", no_namespace_schema()));
+    const struct {
+        std::string xml;
+        std::string quoted;
+        int line;
+        int column;
+    } cases[] = {
+        {"<machine>\n  <XY Value=\"a\"/>\n  <XY Value=\"b\"/>\n</machine>", "'a'", 2, 16},
+        {"<machine>\n  <XY Value=\"1\"/>\n  <XY Value=\"b\"/>\n</machine>", "'XY'", 3, 16},
+        {"<machine>\n<XY Value=\"1\"/><YX/></machine>", "'YX'", 2, 19},
+    };
+    for (const auto& c : cases) {
+        omParseError error;
+        EXPECT_FALSE(load_xml(c.xml, error, options));
+        EXPECT_NE(utf8(error.message()).find(c.quoted), std::string::npos) << utf8(error.message());
+        EXPECT_EQ(error.line_number(), c.line) << c.xml;
+        EXPECT_EQ(error.column_number(), c.column) << c.xml;
+    }
+}
+
 TEST_F(Validation, ExoticSchemaFileNamesAreUsedUnchanged) {
     for (const std::string name : {"spaces in name.xsd", "nb\xC2\xA0spaces.xsd", "mixed \xC2\xA0 spaces.xsd",
                                    "percent%20in%20name.xsd", "cyrillic_\xD1\x84.xsd", "hash#and?query.xsd"}) {
