@@ -26,8 +26,8 @@ namespace {
 // text beyond white space (then it goes in where it stood) or ends.
 struct OpenElement {
     xmlNodePtr node = nullptr;
-    bool preserve = false; // xml:space="preserve" holds here
-    bool shaped = false;   // held-back blanks are tracked (not preserved, built by the document's parser)
+    bool preserve = false;   // xml:space="preserve" holds here
+    bool shaped = false;     // held-back blanks are tracked (not preserved, built by the document's parser)
     bool structured = false; // has a child other than text
     bool mixed = false;      // has text beyond white space, or CDATA
     // The tree's last child as the callbacks left it: another one means
@@ -35,7 +35,7 @@ struct OpenElement {
     // settles its white space from its finished children.
     xmlNodePtr known_last = nullptr;
     bool copied_into = false;
-    bool pending = false;              // a blank run at the end, held back
+    bool pending = false;               // a blank run at the end, held back
     xmlNodePtr pending_after = nullptr; // the child it follows, null for the first
     std::size_t pending_offset = 0;     // its characters in LoadState::blanks
     std::size_t withdrawn_begin = 0;    // its held-back runs in LoadState::withdrawn
@@ -367,8 +367,7 @@ bool is_blank(const xmlChar* text, int n) {
 // Puts a held-back run back where it stood. Text that an entity's content
 // put right after it takes the run in front, as the parser would have
 // merged them.
-void insert_blank(const LoadState& load, xmlNodePtr element, xmlNodePtr after, std::size_t offset,
-                  std::size_t length) {
+void insert_blank(const LoadState& load, xmlNodePtr element, xmlNodePtr after, std::size_t offset, std::size_t length) {
     const char* run = load.blanks.data() + offset;
     xmlNodePtr next = after ? after->next : element->children;
     if (next && next->type == XML_TEXT_NODE && next->name == xmlStringText) {
@@ -496,9 +495,8 @@ void instruction(void* ctx, const xmlChar* target, const xmlChar* data) {
 }
 
 // Each element notes its namespaces when it starts.
-void start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
-                   int nb_namespaces, const xmlChar** namespaces, int nb_attributes, int nb_defaulted,
-                   const xmlChar** attributes) {
+void start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri, int nb_namespaces,
+                   const xmlChar** namespaces, int nb_attributes, int nb_defaulted, const xmlChar** attributes) {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     LoadState& load = *t_load;
     OpenElement* parent = before_child(ctxt, load);
@@ -547,8 +545,7 @@ struct Validation {
     xmlSchemaValidCtxtPtr validator = nullptr;
     xmlSchemaSAXPlugPtr plug = nullptr;
 
-    bool start(xmlParserCtxtPtr ctxt, const omLoadOptions& options, lxSchemaCache& schemas,
-               lxParseSession& session) {
+    bool start(xmlParserCtxtPtr ctxt, const omLoadOptions& options, lxSchemaCache& schemas, lxParseSession& session) {
         schema = schemas.get(options, session);
         if (!schema)
             return false;

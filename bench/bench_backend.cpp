@@ -106,7 +106,7 @@ struct Lcg {
     }
 };
 
-const char* const k_words[] = {"Smith", "Jones", "north", "south", "alpha", "omega", "river", "stone",
+const char* const k_words[] = {"Smith", "Jones", "north", "south",   "alpha",  "omega",  "river", "stone",
                                "field", "maple", "cedar", "harbour", "signal", "copper", "amber", "violet"};
 
 std::string word(Lcg& random) { return k_words[random.below(16)]; }
@@ -122,8 +122,8 @@ std::string make_attribute_document() {
         out += std::string("  <record id=\"") + id + "\" owner=\"" + word(random) + " &amp; " + word(random) +
                "\" range=\"" + std::to_string(random.below(100)) + " &lt; x &lt; " +
                std::to_string(100 + random.below(900)) + "\" quote=\"&quot;" + word(random) + " " + word(random) +
-               "&quot;\" flags=\"a&amp;b&amp;c\" note=\"" + word(random) + " &gt; " + word(random) +
-               " &amp;&amp; " + word(random) + "\" kind=\"k" + std::to_string(random.below(8)) + "\"/>\n";
+               "&quot;\" flags=\"a&amp;b&amp;c\" note=\"" + word(random) + " &gt; " + word(random) + " &amp;&amp; " +
+               word(random) + "\" kind=\"k" + std::to_string(random.below(8)) + "\"/>\n";
     }
     return out + "</records>\n";
 }
@@ -143,7 +143,8 @@ std::string make_entity_document() {
         std::string w1 = "&w" + std::to_string(random.below(16)) + ";";
         std::string w2 = "&w" + std::to_string(random.below(16)) + ";";
         out += "  <item id=\"i" + std::to_string(n) + "\" vendor=\"&co;\" origin=\"" + w1 + "\">\n    <title>" + w1 +
-               " " + w2 + " &amp; " + word(random) + "</title>\n    <from>&addr;</from>\n    <terms>&lic;</terms>\n"
+               " " + w2 + " &amp; " + word(random) +
+               "</title>\n    <from>&addr;</from>\n    <terms>&lic;</terms>\n"
                "  </item>\n";
     }
     return out + "</catalog>\n";
@@ -407,8 +408,8 @@ bool check_catalog() {
     const std::string theirs = dumped(g_separate_doc);
     bool ok = !ours.empty() && ours == theirs;
     if (!ok) {
-        std::fprintf(stderr, "the back-end's tree differs from raw libxml2's (%zu / %zu bytes written)\n",
-                     ours.size(), theirs.size());
+        std::fprintf(stderr, "the back-end's tree differs from raw libxml2's (%zu / %zu bytes written)\n", ours.size(),
+                     theirs.size());
     }
     const int om_xpath = g_om_doc->getDocumentElement()->selectNodes(SYSTRING("//item/title"))->length();
     const int raw_xpath = raw_xpath_count(g_raw_doc);
