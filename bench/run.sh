@@ -139,7 +139,7 @@ medians() {
         row("config cycle (time)", us("config/omxml"), us("config/pugixml"), sprintf("%.3fx", r), "<= 0.80x", r <= 0.8 ? "holds" : "MISSED")
       } else row("config cycle (time)", nm, "", "", "<= 0.80x", "NOT MEASURED")
       # Back-end: against plain libxml2 (the whole price), then against
-      # libxml2 doing the same extra work (the wrapper's price alone).
+      # libxml2 doing the same extra work (the price of the wrapper alone).
       split("load/catalog load/attributes load/entities xpath by_tag get_xml save validate", ops, " ")
       for (k = 1; k <= 8; k++) {
         op = ops[k]
