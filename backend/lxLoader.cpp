@@ -156,9 +156,11 @@ bool too_large(LoadState& load, const xmlEntity* entity) {
     return load.expanded > 10 * consumed;
 }
 
+// Fails the load where the document's parser stands.
 void stop(xmlParserCtxtPtr ctxt, const std::string& message) {
     LoadState* load = t_load;
-    load->session->fail(message);
+    const xmlParserInput* input = load->main->input;
+    load->session->fail(message, std::string(), input ? input->line : -1, input ? input->col : -1);
     ctxt->wellFormed = 0;
     load->main->wellFormed = 0;
     xmlStopParser(ctxt);
