@@ -23,7 +23,8 @@ namespace {
 
 // White space that only indents element content is never put into the
 // tree: a blank run of text is held back until its element turns out to have
-// text beyond white space (then it goes in where it stood) or ends.
+// text beyond white space (then it goes in where it stood) or ends (then it
+// stays only as the element's sole content).
 struct OpenElement {
     xmlNodePtr node = nullptr;
     bool preserve = false;   // xml:space="preserve" holds here
@@ -39,7 +40,7 @@ struct OpenElement {
     xmlNodePtr pending_after = nullptr; // the child it follows, null for the first
     std::size_t pending_offset = 0;     // its characters in LoadState::blanks
     std::size_t withdrawn_begin = 0;    // its held-back runs in LoadState::withdrawn
-    std::size_t blanks_begin = 0;
+    std::size_t blanks_begin = 0;       // where its runs start in LoadState::blanks
 };
 
 // A blank run held back before a later child.
@@ -55,9 +56,6 @@ struct LoadState {
     xmlParserCtxtPtr main = nullptr;
     unsigned long long limit = 0;
     bool resolve_external = false;
-    // Validating while parsing: libxml2 then parses an entity's content
-    // again at each reference, through these callbacks, into the tree.
-    bool streaming = false;
     unsigned long long expansions = 0; // declared entities expanded, nested ones included
     unsigned long long expanded = 0;   // bytes of replacement text handed out
     // The entity just declared: libxml2 looks it up once more at once, which expands nothing.
@@ -628,12 +626,14 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
         if (!url.empty())
             input->filename = reinterpret_cast<char*>(xmlStrdup(BAD_CAST url.c_str()));
         inputPush(ctxt, input);
-        state.streaming = lxSchemaCache::wanted(options);
-        if (!state.streaming || validation.start(ctxt, options, schemas, session))
+        // Validating while parsing, libxml2 parses an entity's content again
+        // at each reference, through the callbacks, into the tree.
+        const bool validating = lxSchemaCache::wanted(options);
+        if (!validating || validation.start(ctxt, options, schemas, session))
             xmlParseDocument(ctxt);
         doc = ctxt->myDoc;
         ctxt->myDoc = nullptr;
-        if (state.streaming && !validation.finish(session))
+        if (validating && !validation.finish(session))
             session.fail("the document is not valid against its schemas");
         if (!session.failed() && (!ctxt->wellFormed || !doc))
             session.fail("the document is not well-formed");
