@@ -26,8 +26,9 @@ xmlDocPtr bench_raw_load(const char* data, std::size_t size);
 
 // Removes the whitespace-only text children of every element whose content
 // is element-only (children other than text, no text beyond white space, no
-// CDATA), outside xml:space="preserve": the rule the document back-end
-// applies after parsing. Iterative, so deep trees are fine.
+// CDATA), outside xml:space="preserve": the back-end's rule, applied the way
+// a libxml2 program would, in a walk after the parse. Iterative, so deep
+// trees are fine.
 void bench_drop_indentation(xmlNode* root);
 
 // Peak resident set size of this process so far, in KiB (getrusage).
