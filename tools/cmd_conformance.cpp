@@ -160,8 +160,15 @@ bool write_junit(omDocumentFactory& factory, const std::string& file, const std:
     for (const SuiteResult& r : results) {
         omxmlJunitSuite suite{r.name, {}, "", -1};
         for (const Report& report : r.reports) {
-            omxmlJunitCase test{report.function + ": " + report.description, r.name, report.source_path, report.line,
-                                -1, "", "", "", ""};
+            omxmlJunitCase test{report.function + ": " + report.description,
+                                r.name,
+                                report.source_path,
+                                report.line,
+                                -1,
+                                "",
+                                "",
+                                "",
+                                ""};
             if (!report.pass) {
                 test.outcome = "failure";
                 test.type = "check";
@@ -273,7 +280,7 @@ omxmlCommand::Run setup(CLI::App& app) {
     app.add_option("--suite", *names, "run only this suite; may be repeated (default: all)")
         ->type_name("NAME")
         ->allow_extra_args(false)
-        ->check(CLI::IsMember(known));
+        ->check(CLI::IsMember(known).description(""));
     app.add_option("--workdir", options->workdir,
                    "lay out and keep the suites' files in DIR: DIR/data holds the schema and the suites run in "
                    "DIR/run (default: a fresh directory under the system's temporary directory, removed "
@@ -283,9 +290,10 @@ omxmlCommand::Run setup(CLI::App& app) {
     app.add_option("--junit", options->junit, "also write the checks as a JUnit XML file, one test case per check")
         ->type_name("FILE");
     std::string footer = "Runs the conformance suites against the libxml2 document back-end, located as\n"
-                    "\"XMLService\", and prints per suite the number of checks and of failures, every\n"
-                    "failed check (source path, line, function, description and expression), and\n"
-                    "finally \"N passed, N failed\"." "\n\nSuites:";
+                         "\"XMLService\", and prints per suite the number of checks and of failures, every\n"
+                         "failed check (source path, line, function, description and expression), and\n"
+                         "finally \"N passed, N failed\"."
+                         "\n\nSuites:";
     for (const Suite& suite : suites)
         footer += std::string(" ") + suite.name;
     app.footer(footer + "\n\nExit status: 0 every check passed, 1 a check failed, 2 usage or I/O error.\n\n"

@@ -180,14 +180,13 @@ int run(const std::string& file_name, const std::vector<std::string>& path_texts
 omxmlCommand::Run setup(CLI::App& app) {
     auto file = std::make_shared<std::string>();
     auto paths = std::make_shared<std::vector<std::string>>();
-    app.add_option("FILE", *file, "the file to read")->type_name("")
-        ->required();
+    app.add_option("FILE", *file, "the file to read")->type_name("")->required();
     app.add_option("PATH", *paths, "tag names from the root element down, separated by /, optionally ending in @ATTR")
         ->type_name("")
         ->required();
     app.footer("Reads FILE with the simple pull reader and prints, one per line, the text of every\n"
-                    "element PATH names, or with PATH@ATTR the value of attribute ATTR of every such\n"
-                    "element (elements without it print nothing).\n"
+               "element PATH names, or with PATH@ATTR the value of attribute ATTR of every such\n"
+               "element (elements without it print nothing).\n"
                "\n"
                "At every level all matching elements are visited in document order. Names match as the\n"
                "reader matches them: a name also matches longer names that begin with it. Texts are\n"

@@ -109,8 +109,7 @@ omxmlCommand::Run setup(CLI::App& app) {
     app.add_option("XPATH", o->xpath, "evaluated from the root element; // searches the whole document")
         ->type_name("")
         ->required();
-    app.add_option("PATH", o->paths,
-                   "a document, or a directory: its *.xml files at any depth")
+    app.add_option("PATH", o->paths, "a document, or a directory: its *.xml files at any depth")
         ->type_name("")
         ->required();
     app.add_option("-j,--jobs", o->jobs, "load N files at a time (default: one per core)")

@@ -104,32 +104,28 @@ int run(const Options& o) {
 
 omxmlCommand::Run setup(CLI::App& app) {
     auto o = std::make_shared<Options>();
-    app.add_option("PATH", o->paths,
-                   "a document, or a directory: its *.xml files at any depth")
+    app.add_option("PATH", o->paths, "a document, or a directory: its *.xml files at any depth")
         ->type_name("")
         ->required();
-    app.add_option("--schema", o->schemas,
-                   "the schema for the elements of NAMESPACE; may be repeated")
+    app.add_option("--schema", o->schemas, "the schema for the elements of NAMESPACE; may be repeated")
         ->type_name("NAMESPACE=PATH")
         ->allow_extra_args(false);
-    app.add_option("--no-namespace-schema", o->no_namespace_schema,
-                   "the schema for the elements without a namespace")
+    app.add_option("--no-namespace-schema", o->no_namespace_schema, "the schema for the elements without a namespace")
         ->type_name("PATH");
     app.add_option("-j,--jobs", o->jobs, "check N files at a time (default: one per core)")
         ->type_name("N")
         ->check(CLI::Validator(CLI::PositiveNumber).description(""));
-    app.add_option("--junit", o->junit, "also write a JUnit report, one test case per document")
-        ->type_name("FILE");
+    app.add_option("--junit", o->junit, "also write a JUnit report, one test case per document")->type_name("FILE");
     app.add_flag("-q,--quiet", o->quiet, "print the failures only: no summary, no progress line");
-    app.add_option("--progress-delay", o->progress_delay,
-                   "show progress after SECONDS (default 1), on a terminal only")
+    app.add_option("--progress-delay", o->progress_delay, "show progress after SECONDS (default 1), on a terminal only")
         ->type_name("SECONDS")
         ->check(CLI::Validator(CLI::NonNegativeNumber).description(""));
     app.footer("A directory stands for its *.xml files at any depth, in path order; symbolic links are\n"
                "followed only to files inside it. With no schema named, the documents are only checked\n"
                "to be well-formed. Each schema is compiled once and shared by all threads. Every failure\n"
                "is printed to stderr as FILE:LINE:COLUMN: message, in the order of the files whatever\n"
-               "order the threads finish in; a file that cannot be read (a FIFO, socket or device among them, never waited on)\n"
+               "order the threads finish in; a file that cannot be read (a FIFO, socket or device among them, never "
+               "waited on)\n"
                "as FILE: cannot read: reason. Then a summary: N valid, N invalid, N unreadable (T s).\n"
                "\n"
                "Exit status: 0 every document valid, 1 a document invalid or malformed, 2 usage error\n"

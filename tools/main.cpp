@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     if (help_all) {
         std::cout << app.help();
         for (const auto& command : commands)
-            std::cout << "\n" << command.first->help();
+            std::cout << "\nomxml " << command.first->get_name() << ":\n" << command.first->help("omxml");
         return 0;
     }
     for (const auto& command : commands)

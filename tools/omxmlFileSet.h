@@ -23,16 +23,16 @@ std::vector<omxmlInput> omxml_expand_paths(const std::vector<std::string>& paths
 
 // What a command's work on one file gave.
 struct omxmlOutcome {
-    int kind = 0;     // the command's own classification
-    std::string out;  // for stdout
-    std::string err;  // for stderr
+    int kind = 0;       // the command's own classification
+    std::string out;    // for stdout
+    std::string err;    // for stderr
     std::string detail; // the failure's message alone, for reports
     double seconds = 0;
 };
 
 struct omxmlProgress {
-    bool shown = false;   // only ever drawn when stderr is a terminal
-    double delay = 1.0;   // seconds the run must take before the line appears
+    bool shown = false; // only ever drawn when stderr is a terminal
+    double delay = 1.0; // seconds the run must take before the line appears
     const char* label = "";
 };
 

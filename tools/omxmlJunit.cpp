@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "dom/omCharacterData.h"
 #include "dom/omDocument.h"
 #include "dom/omElement.h"
-#include "dom/omCharacterData.h"
 #include "tools/omxmlDocumentTool.h"
 
 namespace {

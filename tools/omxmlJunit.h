@@ -11,12 +11,12 @@ struct omxmlJunitCase {
     std::string name;
     std::string classname;
     std::string file;
-    int line = -1;          // left out when negative
-    double seconds = -1;    // left out when negative
-    std::string outcome;    // "" passed, "failure" or "error"
-    std::string type;       // of the failure or error
-    std::string message;    // its one-line message
-    std::string text;       // its full text
+    int line = -1;       // left out when negative
+    double seconds = -1; // left out when negative
+    std::string outcome; // "" passed, "failure" or "error"
+    std::string type;    // of the failure or error
+    std::string message; // its one-line message
+    std::string text;    // its full text
 };
 
 struct omxmlJunitSuite {

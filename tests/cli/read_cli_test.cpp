@@ -87,3 +87,24 @@ TEST_F(ReadCli, HelpExplainsWithAnExample) {
     EXPECT_NE(r.out.find("omxml read FILE PATH"), std::string::npos);
     EXPECT_NE(r.out.find("example"), std::string::npos);
 }
+
+TEST_F(ReadCli, FilesOutsideTheReadersSubsetAreExplainedInOneLine) {
+    const struct {
+        std::string text;
+        const char* cause;
+    } cases[] = {
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig><dir>d</dir></fontconfig>",
+         "document type declaration"},
+        {"<!-- c --><?xml-stylesheet href=\"s.css\"?><fontconfig><dir>d</dir></fontconfig>", "processing instruction"},
+        {"<?xml version=\"1.0\" encoding='UTF-16'?><fontconfig/>", "UTF-16"},
+        {std::string("\xFF\xFE<\0f\0/\0>\0", 10), "UTF-16"},
+    };
+    for (const auto& c : cases) {
+        const std::string file = write("fonts.conf", c.text);
+        CliRun r = run(file + " fontconfig/dir");
+        EXPECT_EQ(r.status, 1) << c.cause;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_NE(r.err.find(c.cause), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("omxml select '/fontconfig/dir' '" + file + "'"), std::string::npos) << r.err;
+    }
+}
