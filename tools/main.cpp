@@ -66,9 +66,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (help_all) {
+        // One block per command under a heading, its summary and usage indented
+        // beneath: the layout from which help2man makes a subsection of omxml(1).
         std::cout << app.help();
-        for (const auto& command : commands)
-            std::cout << "\nomxml " << command.first->get_name() << ":\n" << command.first->help("omxml");
+        for (const auto& command : commands) {
+            std::string text = command.first->help("omxml");
+            const std::size_t usage_end = text.find('\n', text.find('\n') + 1);
+            std::string head = "  " + text.substr(0, usage_end);
+            for (std::size_t at = head.find('\n'); at != std::string::npos; at = head.find('\n', at + 1))
+                head.insert(at + 1, "  ");
+            head.insert(head.find('\n'), ".");
+            std::cout << "\nomxml " << command.first->get_name() << ":\n" << head << text.substr(usage_end);
+        }
         return 0;
     }
     for (const auto& command : commands)

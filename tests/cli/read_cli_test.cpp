@@ -81,11 +81,14 @@ TEST_F(ReadCli, UsageErrorsExitTwo) {
     EXPECT_EQ(run(file + " configuration@").status, 2);
 }
 
-TEST_F(ReadCli, HelpExplainsWithAnExample) {
-    CliRun r = run("--help");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("omxml read FILE PATH"), std::string::npos);
-    EXPECT_NE(r.out.find("example"), std::string::npos);
+TEST_F(ReadCli, EveryCommandExplainsItselfWithAnExample) {
+    for (const std::string command : {"read", "validate", "select", "conformance"}) {
+        CliRun r = omxml(command + " --help");
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_EQ(r.out.find("Usage: omxml " + command + " [OPTIONS]"), r.out.find('\n') + 1) << r.out;
+        EXPECT_NE(r.out.find("Example"), std::string::npos) << command;
+        EXPECT_EQ(omxml("help " + command).out, r.out);
+    }
 }
 
 TEST_F(ReadCli, FilesOutsideTheReadersSubsetAreExplainedInOneLine) {
