@@ -75,7 +75,8 @@ XSD
       if (i % 2 == 0) {
         f = sprintf("%s/orders/order-%04d.xml", dir, i)
         printf "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<order xmlns=\"urn:bench:orders\" id=\"%d\">\n  <customer>Customer %d &amp; Co</customer>\n", i, i > f
-        for (written = 120, k = 0; written < size; k++) {
+        written = 120
+        for (k = 0; written < size; k++) {
           bad = invalid && written + 200 >= size
           line = sprintf("  <line sku=\"SKU-%d-%d\" qty=\"%s\" price=\"%d.%02d\"><note>%s</note></line>\n", i, k, bad ? "none" : (k % 9 + 1), k % 500, k % 100, k % 4 ? "deliver after noon" : "fragile: keep upright")
           printf "%s", line > f; written += length(line)
@@ -84,7 +85,8 @@ XSD
       } else {
         f = sprintf("%s/catalog/catalog-%04d.xml", dir, i)
         printf "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<catalog xmlns=\"urn:bench:catalog\">\n" > f
-        for (written = 80, k = 0; written < size; k++) {
+        written = 80
+        for (k = 0; written < size; k++) {
           bad = invalid && written + 200 >= size
           line = sprintf("  <item id=\"%d\" state=\"%s\" updated=\"2024-%02d-%02d\">\n    <title>Item %d of file %d</title>\n    <tag>alpha</tag><tag>beta %d</tag>\n  </item>\n", k, bad ? "gone" : (k % 3 ? "live" : "draft"), k % 12 + 1, k % 28 + 1, k, i, k % 7)
           printf "%s", line > f; written += length(line)
@@ -101,6 +103,16 @@ bytes=$(du -sb "$data/orders" "$data/catalog" | awk '{ s += $1 } END { print s }
 schemas=(--schema "urn:bench:orders=$data/orders.xsd" --schema "urn:bench:catalog=$data/catalog.xsd")
 
 now() { date +%s.%N; }
+# Sets cpu_now to the CPU seconds (user + system) of every child this shell
+# has waited for; called directly, as a subshell would count its own.
+children_cpu() {
+  times >"$data/.times"
+  cpu_now=$(awk 'NR == 2 {
+    t = 0
+    for (i = 1; i <= 2; i++) { split($i, p, "m"); sub(/s$/, "", p[2]); t += p[1] * 60 + p[2] }
+    printf "%.3f", t
+  }' "$data/.times")
+}
 # Each contender prints the number of files it found invalid, then its wall time is taken.
 run_omxml() {
   "$tool" validate -q -j "$1" "${schemas[@]}" "$data/orders" "$data/catalog" 2>&1 | grep -c ': ' || true
@@ -112,33 +124,44 @@ run_xmllint() {
   } | grep -c ' fails to validate$' || true
 }
 
-declare -A times invalid
+declare -A times cpu invalid
 contenders=("xmllint" "omxml -j 1" "omxml -j 2")
 for ((round = 0; round < rounds; round++)); do
   for ((k = 0; k < ${#contenders[@]}; k++)); do
     # Rotate the order from round to round so that no contender always follows the same one.
     c=${contenders[$(((k + round) % ${#contenders[@]}))]}
     start=$(now)
+    children_cpu
+    cpu_start=$cpu_now
     case $c in
       xmllint) count=$(run_xmllint) ;;
       *) count=$(run_omxml "${c##* }") ;;
     esac
     end=$(now)
+    children_cpu
+    cpu_end=$cpu_now
     times[$c]+="$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }') "
+    cpu[$c]+="$(awk -v a="$cpu_start" -v b="$cpu_end" 'BEGIN { printf "%.3f", b - a }') "
     invalid[$c]=$count
   done
 done
 
+echo "wall (s): xmllint ${times[xmllint]}; -j 1 ${times[omxml -j 1]}; -j 2 ${times[omxml -j 2]}" >&2
+echo "cpu (s): xmllint ${cpu[xmllint]}; -j 1 ${cpu[omxml -j 1]}; -j 2 ${cpu[omxml -j 2]}" >&2
 median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 x=$(echo "${times[xmllint]}" | median)
 j1=$(echo "${times[omxml -j 1]}" | median)
 j2=$(echo "${times[omxml -j 2]}" | median)
+cx=$(echo "${cpu[xmllint]}" | median)
+c1=$(echo "${cpu[omxml -j 1]}" | median)
+c2=$(echo "${cpu[omxml -j 2]}" | median)
 
-echo "validation: $files files, $((bytes / 1048576)) MiB, two schemas; medians of $rounds rounds (wall time), $(nproc) cores"
+echo "validation: $files files, $((bytes / 1048576)) MiB, two schemas; medians of $rounds rounds, $(nproc) cores, load average $(cut -d' ' -f1 /proc/loadavg)"
 echo "invalid files found: xmllint ${invalid[xmllint]}, omxml -j 1 ${invalid[omxml -j 1]}, omxml -j 2 ${invalid[omxml -j 2]} (expected $((files / 3)))"
-awk -v x="$x" -v j1="$j1" -v j2="$j2" -v n="$files" 'BEGIN {
-  printf "%-28s %10s %12s %9s  %-9s %s\n", "measure", "time", "files/s", "ratio", "target", ""
-  printf "%-28s %8.2f s %12.0f %9s\n", "xmllint --schema --noout", x, n / x, ""
-  r = x / j1; printf "%-28s %8.2f s %12.0f %8.2fx  %-9s %s\n", "omxml validate -j 1", j1, n / j1, r, ">= 1.00x", r >= 1 ? "holds" : "MISSED"
-  r = x / j2; printf "%-28s %8.2f s %12.0f %8.2fx  %-9s %s\n", "omxml validate -j 2", j2, n / j2, r, ">= 1.70x", r >= 1.7 ? "holds" : "MISSED"
+awk -v x="$x" -v j1="$j1" -v j2="$j2" -v cx="$cx" -v c1="$c1" -v c2="$c2" -v n="$files" 'BEGIN {
+  printf "%-26s %9s %9s %10s %13s  %-9s %s\n", "measure", "wall", "CPU", "files/s", "ratio (wall)", "target", ""
+  printf "%-26s %7.2f s %7.2f s %10.0f\n", "xmllint --schema --noout", x, cx, n / x
+  r = x / j1; printf "%-26s %7.2f s %7.2f s %10.0f %12.2fx  %-9s %s\n", "omxml validate -j 1", j1, c1, n / j1, r, ">= 1.00x", (r >= 1 ? "holds" : "MISSED")
+  r = x / j2; printf "%-26s %7.2f s %7.2f s %10.0f %12.2fx  %-9s %s\n", "omxml validate -j 2", j2, c2, n / j2, r, ">= 1.70x", (r >= 1.7 ? "holds" : "MISSED")
+  printf "%-26s %31s %12.2fx\n", "-j 1 vs xmllint, CPU time", "", cx / c1
 }'

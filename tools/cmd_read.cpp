@@ -127,8 +127,8 @@ bool explain_subset(const std::string& file_name, const ReadPath& path) {
     if (path.attribute.length())
         xpath += std::string("/@") + path.attribute.c_str();
     std::fprintf(stderr,
-                 "omxml read: %s: the simple reader cannot read it: %s; 'omxml select' reads any well-formed "
-                 "document: omxml select '%s' '%s'\n",
+                 "omxml read: %s: the simple reader cannot read it: %s; 'omxml select' reads any "
+                 "well-formed document: omxml select '%s' '%s'\n",
                  file_name.c_str(), cause.c_str(), xpath.c_str(), file_name.c_str());
     return true;
 }
