@@ -103,6 +103,28 @@ unsigned omxml_default_threads() { return std::max(1u, std::thread::hardware_con
 void omxml_run_parallel(std::size_t count, unsigned threads, const std::function<omxmlOutcome(std::size_t)>& job,
                         const std::function<void(std::size_t, const omxmlOutcome&)>& report,
                         const omxmlProgress& progress) {
+    const bool shown = progress.shown && ::isatty(STDERR_FILENO);
+    const auto start = std::chrono::steady_clock::now();
+    auto elapsed = [start] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    bool drawn = false;
+    if (threads <= 1 || count <= 1) {
+        // On the calling thread: a process that never starts a thread keeps
+        // malloc on its lock-free single-thread path, which libxml2's many
+        // small allocations feel.
+        for (std::size_t i = 0; i < count; ++i) {
+            if (shown && elapsed() >= progress.delay) {
+                draw(progress, i, count, elapsed());
+                drawn = true;
+            }
+            const omxmlOutcome outcome = job(i);
+            if (drawn)
+                clear_line();
+            report(i, outcome);
+            std::fflush(stdout);
+        }
+        return;
+    }
+
     std::vector<omxmlOutcome> outcomes(count);
     std::vector<char> done(count, 0);
     std::size_t finished = 0;
@@ -111,8 +133,8 @@ void omxml_run_parallel(std::size_t count, unsigned threads, const std::function
     std::atomic<std::size_t> next{0};
 
     std::vector<std::thread> pool;
-    const std::size_t workers = std::max<std::size_t>(1, std::min<std::size_t>(threads, count));
-    for (std::size_t t = 0; t < workers && count > 0; ++t)
+    const std::size_t workers = std::min<std::size_t>(threads, count);
+    for (std::size_t t = 0; t < workers; ++t)
         pool.emplace_back([&] {
             for (std::size_t i; (i = next++) < count;) {
                 omxmlOutcome outcome = job(i);
@@ -126,17 +148,13 @@ void omxml_run_parallel(std::size_t count, unsigned threads, const std::function
             }
         });
 
-    const bool shown = progress.shown && ::isatty(STDERR_FILENO);
-    const auto start = std::chrono::steady_clock::now();
-    bool drawn = false;
     std::size_t reported = 0;
     std::unique_lock<std::mutex> lock(mutex);
     while (reported < count) {
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (shown && elapsed >= progress.delay) {
+        if (shown && elapsed() >= progress.delay) {
             const std::size_t finished_now = finished;
             lock.unlock();
-            draw(progress, finished_now, count, elapsed);
+            draw(progress, finished_now, count, elapsed());
             drawn = true;
             lock.lock();
         }
