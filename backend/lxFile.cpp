@@ -37,12 +37,17 @@ std::string resolved_target(const std::string& path) {
 } // namespace
 
 int lxFile::open_for_reading(const std::string& path, std::string& error, bool regular_only) {
+    struct stat st;
+    // A device is not even opened: opening some has effects of its own.
+    if (regular_only && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        error = "not a regular file";
+        return -1;
+    }
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (regular_only ? O_NONBLOCK : 0));
     if (fd < 0) {
         error = reason(errno);
         return -1;
     }
-    struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
         error = reason(EISDIR);

@@ -9,13 +9,12 @@
 class lxFile {
 public:
     // Opens the file at path for reading; -1, with the reason in error, when
-    // it cannot (a directory cannot be read as a file). With regular_only,
-    // devices, pipes and sockets are refused too, without blocking on them.
-    static int open_for_reading(const std::string& path, std::string& error, bool regular_only = false);
+    // it cannot (a directory cannot be read as a file). With regular_only (the
+    // default), devices, pipes and sockets are refused too, at once: a load
+    // must neither wait for ever on a FIFO without writer nor read /dev/zero.
+    static int open_for_reading(const std::string& path, std::string& error, bool regular_only = true);
     // Reads the file at path; false, with the reason in error, when it cannot.
-    // Resources that a document names are read with regular_only: a document
-    // must not make the loader read /dev/zero or wait on a pipe.
-    static bool read(const std::string& path, std::string& bytes, std::string& error, bool regular_only = false);
+    static bool read(const std::string& path, std::string& bytes, std::string& error, bool regular_only = true);
     // Writes a temporary file in the directory of path through write and
     // renames it over path, so the old file stays intact unless the whole new
     // one was written. False, leaving no temporary file, on any failure.

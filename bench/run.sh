@@ -168,3 +168,7 @@ medians() {
       row("reader on 100 000-deep file", deep_ok ? "ok" : (failed["reader-deep"] != "" ? "exit " failed["reader-deep"] : check["reader-deep"]), "", "", "no crash", deep_ok ? "holds" : "MISSED")
     }'
 } | tee "$results/table.txt"
+
+echo
+echo "== validation throughput: omxml validate against xmllint (bench/bench_validate.sh)"
+OMXML_BENCH_DIR="$build" OMXML_BENCH_JOBS="$jobs" bash bench/bench_validate.sh | tee "$results/validate.txt"

@@ -1,14 +1,25 @@
 #include "platform/syQfsFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
-    m_file = std::fopen(path.c_str(), mode == syQfsRead ? "rb" : "wb");
-    struct stat st;
-    if (m_file && (::fstat(fileno(m_file), &st) != 0 || S_ISDIR(st.st_mode))) {
-        std::fclose(m_file);
-        m_file = nullptr;
+    if (mode != syQfsRead) {
+        m_file = std::fopen(path.c_str(), "wb");
+        return;
     }
+    // Only a regular file is read, and a FIFO without writer is refused at once
+    // rather than waited on: open without blocking, check, then block again.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || !(m_file = ::fdopen(fd, "rb")))
+        ::close(fd);
 }
 
 syQfsFileStdio::~syQfsFileStdio() { syQfsFileStdio::close(); }

@@ -25,8 +25,9 @@ public:
     virtual int rewind() = 0;
 };
 
-// File object over a C stdio stream, opened by narrow (UTF-8) path. A
-// directory is refused as if it could not be opened.
+// File object over a C stdio stream, opened by narrow (UTF-8) path. For
+// reading, anything but a regular file (a directory, FIFO, socket or device)
+// is refused at once as if it could not be opened.
 class syQfsFileStdio : public syIQfsFile {
 public:
     syQfsFileStdio(const kuString& path, syQfsMode mode);

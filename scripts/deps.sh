@@ -3,9 +3,9 @@
 # Run as root (or with sudo available).
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libxml2-dev libgtest-dev libgmock-dev locales)
+packages=(cmake g++ make pkg-config libxml2-dev libgtest-dev libgmock-dev locales libcli11-dev help2man)
 if [ "${OMXML_WITH_BENCH:-0}" = 1 ]; then
-  packages+=(libbenchmark-dev libpugixml-dev librapidxml-dev)
+  packages+=(libbenchmark-dev libpugixml-dev librapidxml-dev libxml2-utils)
 fi
 if [ "${OMXML_WITH_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -27,6 +27,7 @@
 #include "suites/omTextNodeUtest.h"
 #include "suites/omValidationUtest.h"
 #include "tools/omxmlCommand.h"
+#include "tools/omxmlJunit.h"
 
 // Text of data/in_memory_test_schema.xsd, embedded at build time.
 extern const char omxml_conformance_schema[];
@@ -121,66 +122,6 @@ struct Options {
     bool verbose = false;
 };
 
-const Suite* find_suite(const char* name) {
-    for (const Suite& suite : suites)
-        if (std::strcmp(suite.name, name) == 0)
-            return &suite;
-    return nullptr;
-}
-
-// Takes the value of "--name VALUE" or "--name=VALUE"; null when argv[i] is another option.
-const char* option_value(int argc, char** argv, int& i, const char* name, bool& missing) {
-    const std::size_t n = std::strlen(name);
-    if (std::strncmp(argv[i], name, n) != 0)
-        return nullptr;
-    if (argv[i][n] == '=')
-        return argv[i] + n + 1;
-    if (argv[i][n] != '\0')
-        return nullptr;
-    if (i + 1 >= argc) {
-        missing = true;
-        return nullptr;
-    }
-    return argv[++i];
-}
-
-// 0 when the options are good, 2 (after a message) when not.
-int parse(int argc, char** argv, Options& options) {
-    std::vector<const Suite*> chosen;
-    for (int i = 1; i < argc; ++i) {
-        bool missing = false;
-        if (const char* name = option_value(argc, argv, i, "--suite", missing)) {
-            const Suite* suite = find_suite(name);
-            if (!suite) {
-                std::fprintf(stderr, "omxml conformance: unknown suite '%s' (known:", name);
-                for (const Suite& s : suites)
-                    std::fprintf(stderr, " %s", s.name);
-                std::fprintf(stderr, ")\n");
-                return 2;
-            }
-            chosen.push_back(suite);
-        } else if (const char* dir = option_value(argc, argv, i, "--workdir", missing)) {
-            options.workdir = dir;
-        } else if (const char* file = option_value(argc, argv, i, "--junit", missing)) {
-            options.junit = file;
-        } else if (missing) {
-            std::fprintf(stderr, "omxml conformance: option '%s' needs a value\n", argv[i]);
-            return 2;
-        } else if (std::strcmp(argv[i], "--verbose") == 0 || std::strcmp(argv[i], "-v") == 0) {
-            options.verbose = true;
-        } else {
-            std::fprintf(stderr, "omxml conformance: unexpected argument '%s' (see 'omxml conformance --help')\n",
-                         argv[i]);
-            return 2;
-        }
-    }
-    // The suites run in their own order, each once, whatever order they were named in.
-    for (const Suite& suite : suites)
-        if (chosen.empty() || std::find(chosen.begin(), chosen.end(), &suite) != chosen.end())
-            options.suites.push_back(&suite);
-    return 0;
-}
-
 // Lays out root as the suites expect: root/data holds the schema, root/run is
 // the working directory, and nothing stands at the paths that must not exist.
 bool prepare(const fs::path& root, fs::path& run_dir) {
@@ -214,122 +155,33 @@ bool prepare(const fs::path& root, fs::path& run_dir) {
     return ok;
 }
 
-// Writes text escaped for XML character data and attribute values. Control
-// characters XML cannot hold and bytes that are not UTF-8 become U+FFFD.
-void put_escaped(std::FILE* out, const std::string& text) {
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n;) {
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            switch (c) {
-            case '&':
-                std::fputs("&amp;", out);
-                break;
-            case '<':
-                std::fputs("&lt;", out);
-                break;
-            case '>':
-                std::fputs("&gt;", out);
-                break;
-            case '"':
-                std::fputs("&quot;", out);
-                break;
-            case '\'':
-                std::fputs("&apos;", out);
-                break;
-            case '\t':
-                std::fputs("&#9;", out);
-                break;
-            case '\n':
-                std::fputs("&#10;", out);
-                break;
-            case '\r':
-                std::fputs("&#13;", out);
-                break;
-            default:
-                if (c < 0x20 || c == 0x7f)
-                    std::fputs("\xEF\xBF\xBD", out);
-                else
-                    std::fputc(c, out);
-            }
-            ++i;
-            continue;
-        }
-        std::size_t len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
-        bool valid = len != 0 && i + len <= n;
-        unsigned code = valid ? (c & (0x7F >> len)) : 0;
-        for (std::size_t k = 1; valid && k < len; ++k) {
-            valid = (s[i + k] & 0xC0) == 0x80;
-            code = (code << 6) | (s[i + k] & 0x3F);
-        }
-        // Overlong forms, surrogates, the two non-characters XML excludes and values past U+10FFFF.
-        if (valid && ((len == 3 && code < 0x800) || (len == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
-                      (code >= 0xD800 && code <= 0xDFFF) || code == 0xFFFE || code == 0xFFFF))
-            valid = false;
-        if (valid) {
-            std::fwrite(s + i, 1, len, out);
-            i += len;
-        } else {
-            std::fputs("\xEF\xBF\xBD", out);
-            ++i;
-        }
-    }
-}
-
-bool write_junit(const std::string& file, const std::vector<SuiteResult>& results) {
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out) {
-        std::fprintf(stderr, "omxml conformance: cannot write '%s': %s\n", file.c_str(), std::strerror(errno));
-        return false;
-    }
-    std::size_t tests = 0;
-    int failures = 0;
+bool write_junit(omDocumentFactory& factory, const std::string& file, const std::vector<SuiteResult>& results) {
+    std::vector<omxmlJunitSuite> suites;
     for (const SuiteResult& r : results) {
-        tests += r.reports.size();
-        failures += r.failures;
-    }
-    std::fprintf(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    std::fprintf(out, "<testsuites name=\"omxml conformance\" tests=\"%zu\" failures=\"%d\" errors=\"0\">\n", tests,
-                 failures);
-    for (const SuiteResult& r : results) {
-        std::fprintf(out, "  <testsuite name=\"%s\" tests=\"%zu\" failures=\"%d\" errors=\"0\" skipped=\"0\">\n",
-                     r.name, r.reports.size(), r.failures);
+        omxmlJunitSuite suite{r.name, {}, "", -1};
         for (const Report& report : r.reports) {
-            std::fputs("    <testcase classname=\"", out);
-            std::fputs(r.name, out);
-            std::fputs("\" name=\"", out);
-            put_escaped(out, report.function + ": " + report.description);
-            std::fputs("\" file=\"", out);
-            put_escaped(out, report.source_path);
-            std::fprintf(out, "\" line=\"%d\"", report.line);
-            if (report.pass) {
-                std::fputs("/>\n", out);
-                continue;
+            omxmlJunitCase test{report.function + ": " + report.description,
+                                r.name,
+                                report.source_path,
+                                report.line,
+                                -1,
+                                "",
+                                "",
+                                "",
+                                ""};
+            if (!report.pass) {
+                test.outcome = "failure";
+                test.type = "check";
+                test.message = report.description;
+                test.text = report.source_path + ":" + std::to_string(report.line) + ": " + report.expression;
             }
-            std::fputs(">\n      <failure type=\"check\" message=\"", out);
-            put_escaped(out, report.description);
-            std::fputs("\">", out);
-            put_escaped(out, report.source_path + ":" + std::to_string(report.line) + ": " + report.expression);
-            std::fputs("</failure>\n    </testcase>\n", out);
+            suite.cases.push_back(std::move(test));
         }
-        if (!r.diagnostics.empty()) {
-            std::fputs("    <system-out>", out);
-            for (const std::string& line : r.diagnostics) {
-                put_escaped(out, line);
-                std::fputs("\n", out);
-            }
-            std::fputs("</system-out>\n", out);
-        }
-        std::fputs("  </testsuite>\n", out);
+        for (const std::string& line : r.diagnostics)
+            suite.system_out += line + "\n";
+        suites.push_back(std::move(suite));
     }
-    std::fputs("</testsuites>\n", out);
-    const bool ok = !std::ferror(out);
-    if (std::fclose(out) != 0 || !ok) {
-        std::fprintf(stderr, "omxml conformance: cannot write '%s'\n", file.c_str());
-        return false;
-    }
-    return true;
+    return omxml_write_junit(factory, file, "conformance", suites);
 }
 
 void print_results(const std::vector<SuiteResult>& results, bool verbose) {
@@ -352,10 +204,7 @@ void print_results(const std::vector<SuiteResult>& results, bool verbose) {
     }
 }
 
-int run(int argc, char** argv) {
-    Options options;
-    if (int status = parse(argc, argv, options))
-        return status;
+int run(const Options& options) {
 
     std::error_code ec;
     const fs::path start_dir = fs::current_path(ec);
@@ -411,7 +260,7 @@ int run(int argc, char** argv) {
                 std::printf("%d passed, %d failed\n", tester.passed(), tester.failed());
                 std::fflush(stdout);
                 status = tester.failed() ? 1 : 0;
-                if (!junit.empty() && !write_junit(junit, results))
+                if (!junit.empty() && !write_junit(*factory, junit, results))
                     status = 2;
             }
         }
@@ -422,27 +271,43 @@ int run(int argc, char** argv) {
     return status;
 }
 
-void help(std::FILE* out) {
-    std::fprintf(out, "usage: omxml conformance [--suite NAME]... [--workdir DIR] [--verbose] [--junit FILE]\n\n");
-    std::fprintf(out, "Runs the conformance suites against the libxml2 document back-end, located as\n");
-    std::fprintf(out, "\"XMLService\", and prints per suite the number of checks and of failures, every\n");
-    std::fprintf(out, "failed check (source path, line, function, description and expression), and\n");
-    std::fprintf(out, "finally \"N passed, N failed\".\n\n");
-    std::fprintf(out, "options:\n");
-    std::fprintf(out, "  --suite NAME   run only this suite; may be given more than once (default: all)\n");
-    std::fprintf(out, "  --workdir DIR  lay out and keep the suites' files in DIR: DIR/data holds the\n");
-    std::fprintf(out, "                 schema and the suites run in DIR/run (default: a fresh directory\n");
-    std::fprintf(out, "                 under the system's temporary directory, removed afterwards)\n");
-    std::fprintf(out, "  --verbose, -v  also print the suites' diagnostic lines\n");
-    std::fprintf(out, "  --junit FILE   also write the checks as a JUnit XML file, one test case per check\n");
-    std::fprintf(out, "  --help, -h     show this text\n\n");
-    std::fprintf(out, "suites:");
+omxmlCommand::Run setup(CLI::App& app) {
+    auto options = std::make_shared<Options>();
+    auto names = std::make_shared<std::vector<std::string>>();
+    std::vector<std::string> known;
     for (const Suite& suite : suites)
-        std::fprintf(out, " %s", suite.name);
-    std::fprintf(out, "\n\nexit status: 0 every check passed, 1 a check failed, 2 usage or I/O error\n");
+        known.push_back(suite.name);
+    app.add_option("--suite", *names, "run only this suite; may be repeated (default: all)")
+        ->type_name("NAME")
+        ->allow_extra_args(false)
+        ->check(CLI::IsMember(known).description(""));
+    app.add_option("--workdir", options->workdir,
+                   "lay out and keep the suites' files in DIR: DIR/data holds the schema and the suites run in "
+                   "DIR/run (default: a fresh directory under the system's temporary directory, removed "
+                   "afterwards)")
+        ->type_name("DIR");
+    app.add_flag("-v,--verbose", options->verbose, "also print the suites' diagnostic lines");
+    app.add_option("--junit", options->junit, "also write the checks as a JUnit XML file, one test case per check")
+        ->type_name("FILE");
+    std::string footer = "Runs the conformance suites against the libxml2 document back-end, located as\n"
+                         "\"XMLService\", and prints per suite the number of checks and of failures, every\n"
+                         "failed check (source path, line, function, description and expression), and\n"
+                         "finally \"N passed, N failed\"."
+                         "\n\nSuites:";
+    for (const Suite& suite : suites)
+        footer += std::string(" ") + suite.name;
+    app.footer(footer + "\n\nExit status: 0 every check passed, 1 a check failed, 2 usage or I/O error.\n\n"
+                        "Example:\n  omxml conformance --suite omNodeUtest --junit conformance.xml");
+    return [options, names] {
+        // The suites run in their own order, each once, whatever order they were named in.
+        for (const Suite& suite : suites)
+            if (names->empty() || std::find(names->begin(), names->end(), suite.name) != names->end())
+                options->suites.push_back(&suite);
+        return run(*options);
+    };
 }
 
-const omxmlCommand conformance_command("conformance", "run the conformance suites against the libxml2 back-end", run,
-                                       help);
+const omxmlCommand conformance_command("conformance", "run the conformance suites against the libxml2 back-end",
+                                       &setup);
 
 } // namespace

@@ -1,5 +1,10 @@
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "factory/omVersion.h"
 #include "tools/omxmlCommand.h"
@@ -8,18 +13,10 @@ namespace {
 
 omxmlCommand* g_commands = nullptr;
 
-void usage(std::FILE* out) {
-    std::fprintf(out, "omxml %s - XML tools: pull reader, document back-end and conformance suites\n\n", om_version());
-    std::fprintf(out, "usage: omxml [--version] [--help] <command> [<args>]\n\ncommands:\n");
-    for (const omxmlCommand* c = omxmlCommand::first(); c; c = c->next())
-        std::fprintf(out, "  %-13s %s\n", c->name(), c->summary());
-    std::fprintf(out, "\n'omxml <command> --help' explains a command.\n");
-}
-
 } // namespace
 
-omxmlCommand::omxmlCommand(const char* name, const char* summary, Run run, Help help)
-    : m_name(name), m_summary(summary), m_run(run), m_help(help) {
+omxmlCommand::omxmlCommand(const char* name, const char* summary, Setup setup)
+    : m_name(name), m_summary(summary), m_setup(setup) {
     // Keep the list sorted by name so the usage text is stable.
     omxmlCommand** link = &g_commands;
     while (*link && std::strcmp((*link)->m_name, name) < 0)
@@ -28,49 +25,64 @@ omxmlCommand::omxmlCommand(const char* name, const char* summary, Run run, Help 
     *link = this;
 }
 
-const omxmlCommand* omxmlCommand::find(const char* name) {
-    for (const omxmlCommand* c = g_commands; c; c = c->m_next)
-        if (std::strcmp(c->m_name, name) == 0)
-            return c;
-    return nullptr;
-}
-
 const omxmlCommand* omxmlCommand::first() { return g_commands; }
 
-bool omxml_wants_help(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-            return true;
-    return false;
-}
-
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        usage(stderr);
+    CLI::App app("omxml " OMXML_TOOL_VERSION " - XML tools: pull reader, document back-end and conformance suites",
+                 "omxml");
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("-V,--version", std::string("omxml " OMXML_TOOL_VERSION " (library ") + om_version() + ")",
+                         "print the version and exit");
+    bool help_all = false;
+    app.add_flag("--help-all", help_all, "print this help and the help of every command, then exit");
+    app.require_subcommand(0, 1);
+    app.footer("'omxml COMMAND --help' (or 'omxml help COMMAND') explains a command.\n"
+               "Version 0.2 changed 'omxml select' to take the expression first: omxml select XPATH PATH...\n"
+               "\n"
+               "Exit status: 0 success, 1 a document or a check failed, 2 usage error or unreadable file.");
+    app.get_formatter()->column_width(32);
+
+    std::vector<std::pair<CLI::App*, omxmlCommand::Run>> commands;
+    for (const omxmlCommand* c = omxmlCommand::first(); c; c = c->next()) {
+        CLI::App* sub = app.add_subcommand(c->name(), c->summary());
+        commands.emplace_back(sub, c->setup(*sub));
+    }
+
+    // CLI11 takes the arguments last first. "omxml help [COMMAND]" is "omxml [COMMAND] --help".
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args.front() == "help")
+        args.front() = "--help";
+    std::reverse(args.begin(), args.end());
+    try {
+        app.parse(args);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return app.exit(e); // --help or --version, on stdout
+        std::string who = "omxml";
+        for (const auto& command : commands)
+            if (command.first->parsed())
+                who += " " + command.first->get_name();
+        std::fprintf(stderr, "%s: %s (see '%s --help')\n", who.c_str(), e.what(), who.c_str());
         return 2;
     }
-    const char* name = argv[1];
-    if (std::strcmp(name, "--version") == 0 || std::strcmp(name, "-V") == 0) {
-        std::printf("omxml %s\n", om_version());
-        return 0;
-    }
-    if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0 || std::strcmp(name, "help") == 0) {
-        if (argc >= 3 && omxmlCommand::find(argv[2])) {
-            omxmlCommand::find(argv[2])->help(stdout);
-            return 0;
+    if (help_all) {
+        // One block per command under a heading, its summary and usage indented
+        // beneath: the layout from which help2man makes a subsection of omxml(1).
+        std::cout << app.help();
+        for (const auto& command : commands) {
+            std::string text = command.first->help("omxml");
+            const std::size_t usage_end = text.find('\n', text.find('\n') + 1);
+            std::string head = "  " + text.substr(0, usage_end);
+            for (std::size_t at = head.find('\n'); at != std::string::npos; at = head.find('\n', at + 1))
+                head.insert(at + 1, "  ");
+            head.insert(head.find('\n'), ".");
+            std::cout << "\nomxml " << command.first->get_name() << ":\n" << head << text.substr(usage_end);
         }
-        usage(stdout);
         return 0;
     }
-    const omxmlCommand* command = omxmlCommand::find(name);
-    if (!command) {
-        std::fprintf(stderr, "omxml: unknown command '%s'\n\n", name);
-        usage(stderr);
-        return 2;
-    }
-    if (omxml_wants_help(argc - 1, argv + 1)) {
-        command->help(stdout);
-        return 0;
-    }
-    return command->run(argc - 1, argv + 1);
+    for (const auto& command : commands)
+        if (command.first->parsed())
+            return command.second();
+    std::cerr << app.help();
+    return 2;
 }

@@ -3,35 +3,50 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "backend/lxDocumentFactory.h"
 
-std::shared_ptr<omDocumentFactory> omxml_locate_factory() {
+std::shared_ptr<omDocumentFactory> omxml_locate_factory(const char* command) {
     lx_register_xml_service();
     kuServiceName working;
-    return kuService::get_instance()->locate_service<omDocumentFactory>(kuServiceName(kuString("XMLService")), working);
+    std::shared_ptr<omDocumentFactory> factory =
+        kuService::get_instance()->locate_service<omDocumentFactory>(kuServiceName(kuString("XMLService")), working);
+    if (!factory)
+        std::fprintf(stderr, "omxml %s: no document factory registered as XMLService\n", command);
+    return factory;
 }
 
-syPath omxml_path_arg(const char* arg) { return syPath(syString::from_utf8(arg, std::strlen(arg))); }
+syPath omxml_path_arg(const std::string& arg) { return syPath(syString::from_utf8(arg)); }
 
-bool omxml_check_readable(const char* command, const char* file) {
+std::string omxml_unreadable_reason(const std::string& path) {
     struct stat st;
-    const char* reason = nullptr;
-    if (::stat(file, &st) != 0)
-        reason = std::strerror(errno);
-    else if (S_ISDIR(st.st_mode))
-        reason = "is a directory";
-    else if (std::FILE* fp = std::fopen(file, "rb"))
-        std::fclose(fp);
-    else
-        reason = std::strerror(errno);
-    if (reason)
-        std::fprintf(stderr, "omxml %s: cannot read %s: %s\n", command, file, reason);
-    return reason == nullptr;
+    if (::stat(path.c_str(), &st) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(st.st_mode))
+        return "is a directory";
+    if (!S_ISREG(st.st_mode))
+        return "not a regular file";
+    // Opened without blocking: the path may have been replaced by a FIFO since.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::strerror(errno);
+    std::string reason = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? "" : "not a regular file";
+    ::close(fd);
+    return reason;
 }
 
-std::string omxml_describe_error(const char* file, const omParseError& error) {
+bool omxml_check_readable(const char* command, const std::string& file) {
+    std::string reason = omxml_unreadable_reason(file);
+    if (!reason.empty())
+        std::fprintf(stderr, "omxml %s: cannot read %s: %s\n", command, file.c_str(), reason.c_str());
+    return reason.empty();
+}
+
+std::string omxml_describe_error(const std::string& file, const omParseError& error) {
     std::string message = error.message().to_utf8();
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();

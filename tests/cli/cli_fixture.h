@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -27,6 +28,7 @@ protected:
 
     std::string write(const std::string& name, const std::string& text) {
         std::string path = m_dir + "/" + name;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
@@ -36,13 +38,15 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    // Runs "omxml ARGS" with ARGS given as shell words.
-    CliRun omxml(const std::string& args) {
+    // Runs a shell command, its output captured.
+    CliRun run(const std::string& command) {
         std::string out = m_dir + "/stdout", err = m_dir + "/stderr";
-        std::string command = "'" + std::string(OMXML_TOOL) + "' " + args + " >'" + out + "' 2>'" + err + "'";
-        int raw = std::system(command.c_str());
+        int raw = std::system(("(" + command + ") >'" + out + "' 2>'" + err + "'").c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
     }
+
+    // Runs "omxml ARGS" with ARGS given as shell words.
+    CliRun omxml(const std::string& args) { return run("'" + std::string(OMXML_TOOL) + "' " + args); }
 
     std::string m_dir;
 };
