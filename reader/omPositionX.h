@@ -15,6 +15,24 @@
 // attribute look-up ends at the start tag's '>' or "/>". Stepping over an
 // element keeps the names of the open elements on the heap, not the machine
 // stack, so any depth of nesting is stepped over.
+// The characters of the values a reader returns (attribute values, texts),
+// copied into one shared, counted buffer rather than one allocation each.
+// Every returned string shares the buffer; once none does any more, the
+// buffer is filled again from its start. Long values get their own.
+class omValueBuffer {
+public:
+    omValueBuffer() = default;
+    omValueBuffer(const omValueBuffer&) = delete;
+    omValueBuffer& operator=(const omValueBuffer&) = delete;
+    ~omValueBuffer() { kuRef::release(m_ref); }
+    // A string holding the n characters at from.
+    kuString copy(const char* from, int n);
+
+private:
+    kuRef* m_ref = nullptr;
+    int m_used = 0;
+};
+
 class omPositionX {
 public:
     explicit omPositionX(char* p) : m_current(p), m_object_start(p) {}
@@ -28,6 +46,17 @@ public:
     // A new cursor, owned by the caller, for the next child whose name
     // matches name; null when the element has no further such child.
     omPositionX* go_to_sub_tag(kuPtrRelease release, const kuString& name);
+    // Moves to the next child whose name matches name, as go_to_sub_tag does,
+    // without making its cursor: true when found, with current() at its start
+    // tag; enter() then makes a cursor of the child.
+    bool next_sub_tag(const kuString& name) { return find_sub_tag(name); }
+    // Makes this cursor the cursor go_to_sub_tag would return for the child
+    // at parent's current(), whatever it held before; it shares the
+    // parent's value buffer.
+    void enter(const omPositionX& parent);
+    // Where attribute() and text_node() copy the values they return; null
+    // (the default) gives each value its own allocation. Not owned.
+    void use_values(omValueBuffer* values) { m_values = values; }
     // Scans to the element's closing tag, checks it and rewinds.
     void end_object();
     // Steps over the whole element whose start tag is at m_current.
@@ -77,4 +106,12 @@ protected:
 
     char* m_current;
     char* m_object_start;
+    // Once a scan has reached the element's closing tag and checked it (and
+    // rewound), m_closing is that tag's '<' and m_content where the rewind put
+    // m_current; null before. The buffer never changes, so any later scan of
+    // the content could only repeat that result: end_object() and stepping
+    // over the element go straight to the closing tag.
+    char* m_closing = nullptr;
+    char* m_content = nullptr;
+    omValueBuffer* m_values = nullptr;
 };
