@@ -9,6 +9,10 @@ syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
         std::fclose(m_file);
         m_file = nullptr;
     }
+    // Reads go straight to the system: a reader takes a whole file in one
+    // read, which a stream buffer would only split and copy.
+    if (m_file && mode == syQfsRead)
+        std::setvbuf(m_file, nullptr, _IONBF, 0);
 }
 
 syQfsFileStdio::~syQfsFileStdio() { syQfsFileStdio::close(); }

@@ -526,7 +526,9 @@ kuString attribute_at(char*& cur, const kuString& name, const kuString& default_
     }
 }
 
-void setup(char*& cur, char*& start) {
+// Sets self_closed to the '>' of a self-closing start tag, null otherwise.
+void setup(char*& cur, char*& start, char*& self_closed) {
+    self_closed = nullptr;
     omKind kind = quick_kind(cur);
     while (kind == kBang && at_comment(cur)) {
         pass_comment(cur);
@@ -541,8 +543,10 @@ void setup(char*& cur, char*& start) {
     char* end = find_char(cur, '>');
     if (!end)
         end_error();
-    if (cur == start && end[-1] == '/')
+    if (cur == start && end[-1] == '/') {
+        self_closed = end;
         return;
+    }
     cur = end;
     step(cur);
     pass_space(cur);
@@ -657,6 +661,12 @@ void omPositionX::skip_object() { pass_object(m_current); }
 // from there on is the outcome of the whole scan. A child entered through a
 // self-closing tag keeps m_current on its own '<' and is skipped afresh.
 void omPositionX::skip_entered_object(const omPositionX& child) {
+    // A self-closing child: skip_object would find the same '>' setup found.
+    if (child.m_self_closed && child.m_object_start == m_current && child.m_current == m_current) {
+        m_current = child.m_self_closed;
+        step(m_current);
+        return;
+    }
     bool resumable = child.m_object_start == m_current && child.m_current > child.m_object_start;
     pass_object(m_current, !resumable ? nullptr : child.m_closing ? child.m_closing : child.m_current);
 }
@@ -671,17 +681,20 @@ omPositionX* omPositionX::go_to_sub_tag(kuPtrRelease, const kuString& name) {
 
 void omPositionX::enter(const omPositionX& parent) {
     m_current = m_object_start = parent.m_current;
-    m_closing = m_content = nullptr;
     m_values = parent.m_values;
     object_setup();
 }
 
-void omPositionX::object_setup() { setup(m_current, m_object_start); }
+void omPositionX::object_setup() {
+    m_closing = m_content = nullptr;
+    setup(m_current, m_object_start, m_self_closed);
+}
 
 kuString omPositionX::initial_tag() const {
     char* cur = m_object_start;
     char* start = m_object_start;
-    setup(cur, start);
+    char* self_closed;
+    setup(cur, start, self_closed);
     if (inside_own_start_tag(cur, start))
         return ku_lit("");
     const char* name;

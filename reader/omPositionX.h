@@ -114,4 +114,7 @@ protected:
     char* m_closing = nullptr;
     char* m_content = nullptr;
     omValueBuffer* m_values = nullptr;
+    // The '>' of the start tag of an element entered through a self-closing
+    // tag, as object_setup() found it; null for any other.
+    char* m_self_closed = nullptr;
 };
