@@ -559,22 +559,37 @@ void setup(char*& cur, char*& start, char*& self_closed) {
 kuString omValueBuffer::copy(const char* from, int n) {
     constexpr int kSize = 4000; // with the count and malloc's header, within 4 KiB
     constexpr int kLong = 256;
+    constexpr int kSpare = 64;
     if (n <= 0 || n >= kLong)
         return span_string(from, from + n);
     // Once no returned string holds the buffer, it is filled from its start.
-    if (m_ref && m_ref->count.load(std::memory_order_acquire) == 1)
+    if (m_ref && m_ref->count.load(std::memory_order_acquire) == 1 + m_spare)
         m_used = 0;
     if (!m_ref || m_used + n + 1 > kSize) {
         kuRef* fresh = kuRef::make(kSize - 1);
-        kuRef::release(m_ref);
+        drop();
         m_ref = fresh;
         m_used = 0;
+    }
+    if (m_spare == 0) {
+        m_ref->count.fetch_add(kSpare, std::memory_order_relaxed);
+        m_spare = kSpare;
     }
     char* to = m_ref->chars() + m_used;
     std::memcpy(to, from, static_cast<std::size_t>(n));
     to[n] = '\0';
     m_used += n + 1;
+    --m_spare;
     return kuString(m_ref, to, n);
+}
+
+void omValueBuffer::drop() {
+    // The buffer's own count is still held, so this never frees it.
+    if (m_ref && m_spare)
+        m_ref->count.fetch_sub(m_spare, std::memory_order_relaxed);
+    m_spare = 0;
+    kuRef::release(m_ref);
+    m_ref = nullptr;
 }
 
 // ---- moving ----------------------------------------------------------------

@@ -24,13 +24,19 @@ public:
     omValueBuffer() = default;
     omValueBuffer(const omValueBuffer&) = delete;
     omValueBuffer& operator=(const omValueBuffer&) = delete;
-    ~omValueBuffer() { kuRef::release(m_ref); }
+    ~omValueBuffer() { drop(); }
     // A string holding the n characters at from.
     kuString copy(const char* from, int n);
 
 private:
+    // Gives back the buffer and the counts held for strings not yet made.
+    void drop();
+
     kuRef* m_ref = nullptr;
     int m_used = 0;
+    // Counts of m_ref held beyond the buffer's own, each handed to a string
+    // as it is made: one atomic addition serves many strings.
+    int m_spare = 0;
 };
 
 class omPositionX {
