@@ -3,18 +3,6 @@
 #include "platform/kuMarkers.h"
 #include "platform/kuString.h"
 
-// A cursor over the NUL-terminated buffer that holds a whole XML file: one
-// cursor per element ("object"). m_object_start is where the element's start
-// tag begins; m_current is the next character to examine inside its content.
-// Malformed or truncated input is thrown as an omException (omException.h).
-// The last character of the buffer can be examined but never consumed.
-//
-// A cursor entered into a self-closing element ('<a/>') keeps m_current on its
-// own start tag: its content is empty, so text_node(), find_sub_tag() and
-// end_object() answer at once without reading the parent's content. An
-// attribute look-up ends at the start tag's '>' or "/>". Stepping over an
-// element keeps the names of the open elements on the heap, not the machine
-// stack, so any depth of nesting is stepped over.
 // The characters of the values a reader returns (attribute values, texts),
 // copied into one shared, counted buffer rather than one allocation each.
 // Every returned string shares the buffer; once none does any more, the
@@ -39,6 +27,21 @@ private:
     int m_spare = 0;
 };
 
+// A cursor over the NUL-terminated buffer that holds a whole XML file: one
+// cursor per element ("object"). m_object_start is where the element's start
+// tag begins; m_current is the next character to examine inside its content.
+// Malformed or truncated input is thrown as an omException (omException.h).
+// The last character of the buffer can be examined but never consumed.
+//
+// A cursor entered into a self-closing element ('<a/>') keeps m_current on its
+// own start tag: its content is empty, so text_node(), find_sub_tag() and
+// end_object() answer at once without reading the parent's content. An
+// attribute look-up ends at the start tag's '>' or "/>". Stepping over an
+// element keeps the names of the open elements on the heap, not the machine
+// stack, so any depth of nesting is stepped over.
+// Once a scan has checked the closing tag, the cursor remembers where its
+// content ends, so stepping over the element or closing it again reads
+// nothing twice (the cursor is moved only by its own scans).
 class omPositionX {
 public:
     explicit omPositionX(char* p) : m_current(p), m_object_start(p) {}
