@@ -92,10 +92,10 @@ struct ConfigValues {
 
 // Enters, one after the other, the children named tag until one whose
 // attribute name holds value: true and left entered, or false.
-bool down_to_with(omAbstractXmlReader& reader, const kuString& tag, const kuString& name, const std::string& value) {
+bool down_to_with(omAbstractXmlReader& reader, const kuString& tag, const kuString& name, const kuString& value) {
     const kuString none = ku_lit("");
     while (reader.down_to(tag)) {
-        if (reader.attribute(name, none).c_str() == value) {
+        if (reader.attribute(name, none) == value) {
             return true;
         }
         reader.up();
@@ -111,7 +111,7 @@ ConfigValues config_omxml(const syPath& path) {
         return values;
     }
     const kuString none = ku_lit("");
-    if (down_to_with(*reader, ku_lit("entry"), ku_lit("key"), g_entry_key)) {
+    if (down_to_with(*reader, ku_lit("entry"), ku_lit("key"), kuString(g_entry_key.c_str()))) {
         values.entry = reader->attribute(ku_lit("value"), none).c_str();
         reader->up();
     }
@@ -122,8 +122,8 @@ ConfigValues config_omxml(const syPath& path) {
         }
         reader->up();
     }
-    if (down_to_with(*reader, ku_lit("section"), ku_lit("name"), "services")) {
-        if (down_to_with(*reader, ku_lit("service"), ku_lit("name"), k_service)) {
+    if (down_to_with(*reader, ku_lit("section"), ku_lit("name"), ku_lit("services"))) {
+        if (down_to_with(*reader, ku_lit("service"), ku_lit("name"), kuString(kuStringLit(), k_service))) {
             values.service_port = reader->attribute(ku_lit("port"), none).c_str();
             reader->up();
         }

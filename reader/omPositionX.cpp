@@ -503,8 +503,13 @@ kuString attribute_at(char*& cur, const kuString& name, const kuString& default_
     const char* wanted = name.c_str();
     const char* wanted_end = wanted + name.length();
 
-    while (*cur != ' ' && *cur != '>')
-        step(cur);
+    // step() over the name: a NUL after a character is the NUL the next
+    // round finds, so one test per character throws the same end error.
+    while (*cur != ' ' && *cur != '>') {
+        if (*cur == '\0')
+            end_error();
+        ++cur;
+    }
     pass_space(cur);
     if (at_tag_end())
         return default_value;
@@ -576,7 +581,8 @@ kuString omValueBuffer::copy(const char* from, int n) {
         m_spare = kSpare;
     }
     char* to = m_ref->chars() + m_used;
-    std::memcpy(to, from, static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) // short: a loop costs less than a call
+        to[i] = from[i];
     to[n] = '\0';
     m_used += n + 1;
     --m_spare;
