@@ -1,6 +1,7 @@
 // Writes the benchmark data into one directory:
 //   config.xml       ~16 KB configuration: declaration, a root with a few hundred
-//                    <entry key=".." value=".."/> and nested sections with text
+//                    <entry key=".." value=".."/> and nested sections with text, the
+//                    last one ("services") ending with <service name=".." port=".."/>s
 //   catalog.xml      the large catalog (64 MiB unless told otherwise)
 //   catalog-5mb.xml  the same shape at 5 MiB, for the validated load
 //   catalog.xsd      the schema both catalogs satisfy
@@ -68,7 +69,7 @@ std::string make_config() {
                       static_cast<unsigned long long>(random.below(100000)));
         out += line;
     }
-    const char* const sections[] = {"network", "storage", "display", "logging", "security", "network"};
+    const char* const sections[] = {"network", "storage", "display", "logging", "security", "services"};
     for (const char* name : sections) {
         out += "  <section name=\"";
         out += name;
@@ -91,6 +92,13 @@ std::string make_config() {
         out += "    <description>";
         append_words(out, random, 24);
         out += "</description>\n";
+        if (std::string(name) == "services") {
+            for (int i = 0; i < 16; ++i) {
+                std::snprintf(line, sizeof line, "    <service name=\"svc-%02d\" port=\"%llu\"/>\n", i,
+                              static_cast<unsigned long long>(1024 + random.below(60000)));
+                out += line;
+            }
+        }
         out += "  </section>\n";
     }
     out += "</configuration>\n";

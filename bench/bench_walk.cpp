@@ -1,6 +1,6 @@
 #include "bench_walk.h"
 
-#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -8,42 +8,9 @@
 
 #include "platform/kuString.h"
 #include "platform/syPath.h"
-#include "platform/syQfsFile.h"
 #include "reader/omXmlFactory.h"
 
 namespace {
-
-// A read-only file object over bytes already in memory, so the reader reads
-// exactly the bytes the peers parse, without touching the disk.
-class MemoryFile : public syIQfsFile {
-public:
-    explicit MemoryFile(const std::string& bytes) : m_bytes(bytes) {}
-    bool is_open() const override { return true; }
-    int close() override { return 0; }
-    int seek(long long distance, int origin) override {
-        const long long size = static_cast<long long>(m_bytes.size());
-        const long long base = origin == 0 ? 0 : origin == 1 ? m_position : size;
-        m_position = std::min(std::max(base + distance, 0LL), size);
-        return 0;
-    }
-    long long position() override { return m_position; }
-    std::size_t read(void* buffer, std::size_t item_size, std::size_t count) override {
-        const std::size_t left = m_bytes.size() - static_cast<std::size_t>(m_position);
-        const std::size_t items = std::min(count, left / item_size);
-        std::memcpy(buffer, m_bytes.data() + m_position, items * item_size);
-        m_position += static_cast<long long>(items * item_size);
-        return items;
-    }
-    std::size_t write(const void*, std::size_t, std::size_t) override { return 0; }
-    int rewind() override {
-        m_position = 0;
-        return 0;
-    }
-
-private:
-    const std::string& m_bytes;
-    long long m_position = 0;
-};
 
 WalkResult walk_reader(omAbstractXmlReader& reader) {
     WalkResult result;
@@ -63,20 +30,37 @@ WalkResult walk_reader(omAbstractXmlReader& reader) {
         reader.up();
         reader.up();
     }
+    reader.up(); // leaves the root and checks its closing tag
     if (reader.has_error_occurred()) {
         result.items = -1;
     }
     return result;
 }
 
-} // namespace
-
-WalkResult walk_omxml_bytes(const std::string& bytes) {
-    const omSimpleXmlFactory factory;
-    const syIQfsFileqcPrf file(new MemoryFile(bytes));
-    const std::unique_ptr<omAbstractXmlReader> reader = factory.create_xml_reader_file(3, file);
-    return walk_reader(*reader);
+// The whole file in a fresh buffer with a NUL after it; empty when it cannot be read.
+std::unique_ptr<char[]> read_whole(const std::string& path, std::size_t& size) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<char[]> bytes;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long length = std::ftell(file);
+        if (length >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
+            size = static_cast<std::size_t>(length);
+            bytes.reset(new char[size + 1]);
+            if (std::fread(bytes.get(), 1, size, file) != size) {
+                bytes.reset();
+            } else {
+                bytes[size] = '\0';
+            }
+        }
+    }
+    std::fclose(file);
+    return bytes;
 }
+
+} // namespace
 
 WalkResult walk_omxml_path(const syPath& path) {
     const omSimpleXmlFactory factory;
@@ -100,6 +84,18 @@ WalkResult walk_pugixml_inplace(char* bytes, std::size_t size) {
         return WalkResult{-1, 0, 0};
     }
     return walk_pugixml_doc(doc);
+}
+
+WalkResult walk_pugixml_file(const std::string& path) {
+    std::size_t size = 0;
+    const std::unique_ptr<char[]> bytes = read_whole(path, size);
+    return bytes ? walk_pugixml_inplace(bytes.get(), size) : WalkResult{-1, 0, 0};
+}
+
+WalkResult walk_rapidxml_file(const std::string& path) {
+    std::size_t size = 0;
+    const std::unique_ptr<char[]> bytes = read_whole(path, size);
+    return bytes ? walk_rapidxml(bytes.get()) : WalkResult{-1, 0, 0};
 }
 
 WalkResult walk_rapidxml(char* bytes) {

@@ -16,12 +16,16 @@ struct WalkResult {
     long title_bytes = 0;
 };
 
-// The pull reader on bytes already in memory (read through a file object
-// over them) or on a file.
-WalkResult walk_omxml_bytes(const std::string& bytes);
+// The pull reader's whole cycle on a file: the factory, read_file, the walk,
+// the final up() that leaves the root and checks its closing tag, and the
+// has_error_occurred() check.
 WalkResult walk_omxml_path(const syPath& path);
 // pugixml: the walk over a loaded document; bytes are parsed in place.
 WalkResult walk_pugixml_doc(const pugi::xml_document& doc);
 WalkResult walk_pugixml_inplace(char* bytes, std::size_t size);
+// The peers' whole cycle on a file: fopen, fread into a fresh buffer, the
+// in-place parse and the walk.
+WalkResult walk_pugixml_file(const std::string& path);
+WalkResult walk_rapidxml_file(const std::string& path);
 // RapidXML: parses the NUL-terminated bytes in place, then walks.
 WalkResult walk_rapidxml(char* bytes);

@@ -28,6 +28,10 @@ public:
     kuString(kuStringArray, const char* text, int n);
     kuString(kuStringLit, const char* literal, int n) : m_data(literal), m_length(n), m_ref(nullptr) {}
     kuString(kuStringLit, const char* literal);
+    // n characters at data, NUL-terminated inside ref's buffer: many strings
+    // in one buffer. The string takes over one count of ref that the caller
+    // holds, and gives it back when destroyed.
+    kuString(kuRef* ref, const char* data, int n) : m_data(data), m_length(n), m_ref(ref) {}
     kuString(const kuString& other);
     kuString(kuString&& other) noexcept;
     kuString& operator=(const kuString& other);

@@ -20,6 +20,10 @@ syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || !(m_file = ::fdopen(fd, "rb")))
         ::close(fd);
+    // Reads go straight to the system: a reader takes a whole file in one
+    // read, which a stream buffer would only split and copy.
+    if (m_file)
+        std::setvbuf(m_file, nullptr, _IONBF, 0);
 }
 
 syQfsFileStdio::~syQfsFileStdio() { syQfsFileStdio::close(); }

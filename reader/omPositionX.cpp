@@ -28,6 +28,11 @@ inline kuString span_string(const char* from, const char* to) {
     return to > from ? kuString(kuStringArray(), from, static_cast<int>(to - from)) : ku_lit("");
 }
 
+// A returned value: in the reader's shared buffer when it has one.
+inline kuString value_string(const char* from, const char* to, omValueBuffer* values) {
+    return values ? values->copy(from, static_cast<int>(to - from)) : span_string(from, to);
+}
+
 [[noreturn]] __attribute__((noinline, cold)) void tag_error(const char* name, const char* name_end) {
     throw omTagException(span_string(name, name_end));
 }
@@ -373,19 +378,29 @@ void pass_object(char*& cur, char* resume = nullptr) {
     }
 }
 
+// Where a scan of an element's content has found its closing tag checked
+// (closing, the tag's '<') and where it then rewound to (content).
+struct omClosed {
+    char* closing = nullptr;
+    char* content = nullptr;
+};
+
 // At the element's closing tag: check it against the start tag and rewind
 // to just past the start tag.
-inline void close_and_rewind(char*& cur, char* start) {
+inline void close_and_rewind(char*& cur, char* start, omClosed& closed) {
+    char* closing_tag = cur;
     const char* closing;
     const char* closing_end = tag_name(cur, closing);
     cur = start;
     if (!at_tag_name(cur, closing, static_cast<int>(closing_end - closing)))
         tag_error(closing, closing_end);
     pass_tag(cur);
+    closed.closing = closing_tag;
+    closed.content = cur;
 }
 
 // find_sub_tag for a name given as bytes; a null name matches no child.
-bool find_child(char*& cur, char* start, const char* name, int n) {
+bool find_child(char*& cur, char* start, const char* name, int n, omClosed& closed) {
     if (inside_own_start_tag(cur, start))
         return false;
     for (;;) {
@@ -409,7 +424,7 @@ bool find_child(char*& cur, char* start, const char* name, int n) {
                 return true;
             pass_object(cur);
         } else if (kind == kClosing) {
-            close_and_rewind(cur, start);
+            close_and_rewind(cur, start, closed);
             return false;
         } else {
             to_char(cur, '<');
@@ -419,7 +434,7 @@ bool find_child(char*& cur, char* start, const char* name, int n) {
 
 // ---- text and attributes ---------------------------------------------------
 
-kuString text_to_tag(char*& cur) {
+kuString text_to_tag(char*& cur, omValueBuffer* values) {
     kuString result = ku_lit("");
     const char* from = cur;
     for (;;) {
@@ -440,6 +455,9 @@ kuString text_to_tag(char*& cur) {
             result += span_string(from, cur);
             pass_comment(cur);
         } else {
+            // A text without comments or CDATA sections is returned as is.
+            if (result.length() == 0)
+                return value_string(from, cur, values);
             result += span_string(from, cur);
             return result;
         }
@@ -447,7 +465,7 @@ kuString text_to_tag(char*& cur) {
     }
 }
 
-kuString next_text(char*& cur, char* start) {
+kuString next_text(char*& cur, char* start, omClosed& closed, omValueBuffer* values) {
     if (inside_own_start_tag(cur, start))
         return ku_lit("");
     for (;;) {
@@ -468,25 +486,30 @@ kuString next_text(char*& cur, char* start) {
         if (kind == kStart) {
             pass_object(cur);
         } else if (kind == kClosing) {
-            close_and_rewind(cur, start);
+            close_and_rewind(cur, start, closed);
             return ku_lit("");
         } else {
             // The whitespace just passed leads the text, so read from before it.
             cur = run;
-            return text_to_tag(cur);
+            return text_to_tag(cur, values);
         }
     }
 }
 
-kuString attribute_at(char*& cur, const kuString& name, const kuString& default_value) {
+kuString attribute_at(char*& cur, const kuString& name, const kuString& default_value, omValueBuffer* values) {
     // '>' ends the tag, and so does "/>": the scan never reads past a
     // self-closing tag into the text that follows it.
     auto at_tag_end = [&cur] { return *cur == '>' || (*cur == '/' && cur[1] == '>'); };
     const char* wanted = name.c_str();
     const char* wanted_end = wanted + name.length();
 
-    while (*cur != ' ' && *cur != '>')
-        step(cur);
+    // step() over the name: a NUL after a character is the NUL the next
+    // round finds, so one test per character throws the same end error.
+    while (*cur != ' ' && *cur != '>') {
+        if (*cur == '\0')
+            end_error();
+        ++cur;
+    }
     pass_space(cur);
     if (at_tag_end())
         return default_value;
@@ -501,14 +524,16 @@ kuString attribute_at(char*& cur, const kuString& name, const kuString& default_
         const char* value_end = cur;
         expect(cur, quote);
         if (same_bytes(key, key_end, wanted, wanted_end))
-            return span_string(value, value_end);
+            return value_string(value, value_end, values);
         pass_space(cur);
         if (at_tag_end())
             return default_value;
     }
 }
 
-void setup(char*& cur, char*& start) {
+// Sets self_closed to the '>' of a self-closing start tag, null otherwise.
+void setup(char*& cur, char*& start, char*& self_closed) {
+    self_closed = nullptr;
     omKind kind = quick_kind(cur);
     while (kind == kBang && at_comment(cur)) {
         pass_comment(cur);
@@ -523,14 +548,55 @@ void setup(char*& cur, char*& start) {
     char* end = find_char(cur, '>');
     if (!end)
         end_error();
-    if (cur == start && end[-1] == '/')
+    if (cur == start && end[-1] == '/') {
+        self_closed = end;
         return;
+    }
     cur = end;
     step(cur);
     pass_space(cur);
 }
 
 } // namespace
+
+// ---- values ----------------------------------------------------------------
+
+kuString omValueBuffer::copy(const char* from, int n) {
+    constexpr int kSize = 4000; // with the count and malloc's header, within 4 KiB
+    constexpr int kLong = 256;
+    constexpr int kSpare = 64;
+    if (n <= 0 || n >= kLong)
+        return span_string(from, from + n);
+    // Once no returned string holds the buffer, it is filled from its start.
+    if (m_ref && m_ref->count.load(std::memory_order_acquire) == 1 + m_spare)
+        m_used = 0;
+    if (!m_ref || m_used + n + 1 > kSize) {
+        kuRef* fresh = kuRef::make(kSize - 1);
+        drop();
+        m_ref = fresh;
+        m_used = 0;
+    }
+    if (m_spare == 0) {
+        m_ref->count.fetch_add(kSpare, std::memory_order_relaxed);
+        m_spare = kSpare;
+    }
+    char* to = m_ref->chars() + m_used;
+    for (int i = 0; i < n; ++i) // short: a loop costs less than a call
+        to[i] = from[i];
+    to[n] = '\0';
+    m_used += n + 1;
+    --m_spare;
+    return kuString(m_ref, to, n);
+}
+
+void omValueBuffer::drop() {
+    // The buffer's own count is still held, so this never frees it.
+    if (m_ref && m_spare)
+        m_ref->count.fetch_sub(m_spare, std::memory_order_relaxed);
+    m_spare = 0;
+    kuRef::release(m_ref);
+    m_ref = nullptr;
+}
 
 // ---- moving ----------------------------------------------------------------
 
@@ -582,18 +648,31 @@ kuString omPositionX::read_tag() const {
 
 kuString omPositionX::attribute(const kuString& name, const kuString& default_value) const {
     char* cur = m_object_start;
-    return attribute_at(cur, name, default_value);
+    return attribute_at(cur, name, default_value, m_values);
 }
 
 kuString omPositionX::find_attribute(const kuString& name, const kuString& default_value) {
-    return attribute_at(m_current, name, default_value);
+    return attribute_at(m_current, name, default_value, m_values);
 }
 
 bool omPositionX::find_sub_tag(const kuString& name) {
-    return find_child(m_current, m_object_start, name.c_str(), name.length());
+    omClosed closed{m_closing, m_content};
+    bool found = find_child(m_current, m_object_start, name.c_str(), name.length(), closed);
+    m_closing = closed.closing;
+    m_content = closed.content;
+    return found;
 }
 
-void omPositionX::end_object() { find_child(m_current, m_object_start, nullptr, 0); }
+void omPositionX::end_object() {
+    if (m_closing) {
+        m_current = m_content;
+        return;
+    }
+    omClosed closed;
+    find_child(m_current, m_object_start, nullptr, 0, closed);
+    m_closing = closed.closing;
+    m_content = closed.content;
+}
 
 void omPositionX::skip_object() { pass_object(m_current); }
 
@@ -603,8 +682,14 @@ void omPositionX::skip_object() { pass_object(m_current); }
 // from there on is the outcome of the whole scan. A child entered through a
 // self-closing tag keeps m_current on its own '<' and is skipped afresh.
 void omPositionX::skip_entered_object(const omPositionX& child) {
+    // A self-closing child: skip_object would find the same '>' setup found.
+    if (child.m_self_closed && child.m_object_start == m_current && child.m_current == m_current) {
+        m_current = child.m_self_closed;
+        step(m_current);
+        return;
+    }
     bool resumable = child.m_object_start == m_current && child.m_current > child.m_object_start;
-    pass_object(m_current, resumable ? child.m_current : nullptr);
+    pass_object(m_current, !resumable ? nullptr : child.m_closing ? child.m_closing : child.m_current);
 }
 
 omPositionX* omPositionX::go_to_sub_tag(kuPtrRelease, const kuString& name) {
@@ -615,12 +700,22 @@ omPositionX* omPositionX::go_to_sub_tag(kuPtrRelease, const kuString& name) {
     return child.release();
 }
 
-void omPositionX::object_setup() { setup(m_current, m_object_start); }
+void omPositionX::enter(const omPositionX& parent) {
+    m_current = m_object_start = parent.m_current;
+    m_values = parent.m_values;
+    object_setup();
+}
+
+void omPositionX::object_setup() {
+    m_closing = m_content = nullptr;
+    setup(m_current, m_object_start, m_self_closed);
+}
 
 kuString omPositionX::initial_tag() const {
     char* cur = m_object_start;
     char* start = m_object_start;
-    setup(cur, start);
+    char* self_closed;
+    setup(cur, start, self_closed);
     if (inside_own_start_tag(cur, start))
         return ku_lit("");
     const char* name;
@@ -630,8 +725,14 @@ kuString omPositionX::initial_tag() const {
 
 // ---- text ------------------------------------------------------------------
 
-kuString omPositionX::text_node() { return next_text(m_current, m_object_start); }
-kuString omPositionX::read_text() { return text_to_tag(m_current); }
+kuString omPositionX::text_node() {
+    omClosed closed{m_closing, m_content};
+    kuString text = next_text(m_current, m_object_start, closed, m_values);
+    m_closing = closed.closing;
+    m_content = closed.content;
+    return text;
+}
+kuString omPositionX::read_text() { return text_to_tag(m_current, m_values); }
 
 // ---- errors ----------------------------------------------------------------
 

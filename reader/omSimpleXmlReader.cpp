@@ -19,7 +19,7 @@ omSimpleXmlReader::omSimpleXmlReader(const syIQfsFileqcPrf& file)
 omSimpleXmlReader::~omSimpleXmlReader() = default;
 
 omPositionX* omSimpleXmlReader::innermost() const {
-    return m_positions.size() ? m_positions[m_positions.size() - 1].get() : nullptr;
+    return m_entered ? m_cursors[static_cast<std::size_t>(m_entered - 1)].get() : nullptr;
 }
 
 // The whole file and a NUL in one buffer. A size that cannot be had, or that
@@ -42,12 +42,14 @@ bool omSimpleXmlReader::fill_buffer() {
 
 bool omSimpleXmlReader::read_file() {
     // No cursor may point into the buffer that is about to be refilled.
-    m_positions.clear(1);
+    m_cursors.clear();
+    m_entered = 0;
     m_initial_position.reset();
     if (!fill_buffer())
         return false;
     try {
         m_initial_position = new omInitialPositionX(m_buffer.data());
+        m_initial_position->use_values(&m_values);
         m_encoding = m_initial_position->encoding();
     } catch (omException& e) {
         error_has_occurred(e.explanation());
@@ -69,10 +71,16 @@ bool omSimpleXmlReader::down_to(const kuString& tag) {
     if (!from)
         return false;
     try {
-        omPositionX* child = from->go_to_sub_tag(3, tag);
-        if (!child)
+        if (!from->next_sub_tag(tag))
             return false;
-        m_positions.append(omPositionXqcPageArrPrgqcPrg(child));
+        // A cursor an earlier up() left in the new slot is made the child's
+        // cursor again: entering an element allocates nothing once the depth
+        // has been reached before.
+        auto slot = static_cast<std::size_t>(m_entered);
+        if (slot == m_cursors.size())
+            m_cursors.push_back(std::make_unique<omPositionX>(nullptr));
+        m_cursors[slot]->enter(*from);
+        ++m_entered;
         return true;
     } catch (omException& e) {
         error_has_occurred(e.explanation());
@@ -83,20 +91,20 @@ bool omSimpleXmlReader::down_to(const kuString& tag) {
 void omSimpleXmlReader::up() {
     if (m_error_occurred)
         return;
-    int entered = m_positions.size();
-    if (entered == 0) {
+    if (m_entered == 0) {
         error_has_occurred(nesting_error());
         return;
     }
     try {
-        if (entered == 1) {
-            m_positions[0]->end_object();
-            m_positions.shrink(0, 0);
+        if (m_entered == 1) {
+            m_cursors[0]->end_object();
+            m_entered = 0;
         } else {
-            m_positions.shrink(entered - 1, 0);
+            --m_entered;
             // The popped cursor stays in its slot, so the parent can step over
             // the child from where the child's own scan stands.
-            m_positions[entered - 2]->skip_entered_object(*m_positions.read(entered - 1).get());
+            auto child = static_cast<std::size_t>(m_entered);
+            m_cursors[child - 1]->skip_entered_object(*m_cursors[child]);
         }
     } catch (omException& e) {
         error_has_occurred(e.explanation());

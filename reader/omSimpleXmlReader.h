@@ -1,12 +1,14 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
+#include <vector>
 
 #include "platform/qcDynArr.h"
 #include "platform/qcPageArr.h"
 #include "platform/syQfsFile.h"
 #include "reader/omAbstractXmlReader.h"
-#include "reader/omPositionXqcPageArr.h"
+#include "reader/omPositionX.h"
 #include "reader/omXmlOwners.h"
 
 class omSimpleXmlFactory;
@@ -47,7 +49,11 @@ private:
 
     kuString m_encoding;
     omInitialPositionXqcPrg m_initial_position;
-    omPositionXqcPageArrPrgqcPrgqcPageArr m_positions;
+    // The entered elements' cursors, outermost first: m_entered of them. A
+    // cursor beyond them is one an up() left, kept to be entered again.
+    std::vector<std::unique_ptr<omPositionX>> m_cursors;
+    int m_entered = 0;
+    omValueBuffer m_values;
     kuStringqcPageArr m_errors;
     syIQfsFileqcPrf m_file;
     charqcDynArr m_buffer;
