@@ -144,11 +144,11 @@ bool serialize(xmlOutputWriteCallback write, void* context, int options, Save sa
     return xmlSaveClose(ctxt) >= 0 && ok;
 }
 
-// Writes a whole document into a sink: the XML declaration, then each child
-// of the document on its own line. libxml2's own document writer is not used:
-// it sets xmlDoc::encoding while it writes, which races with any other thread
-// reading or writing the same document.
-bool write_document(xmlDocPtr doc, xmlOutputWriteCallback write, void* context) {
+// Writes a whole document into out: the XML declaration, then each child of
+// the document on its own line; false when out fails. libxml2's own document
+// writer is not used: it sets xmlDoc::encoding while it writes, which races
+// with any other thread reading or writing the same document.
+bool write_document(xmlDocPtr doc, xmlOutputBufferPtr out) {
     std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> copy(nullptr, &xmlFreeDoc);
     xmlDocPtr written = writable(doc, copy);
     if (!written)
@@ -165,19 +165,24 @@ bool write_document(xmlDocPtr doc, xmlOutputWriteCallback write, void* context) 
     else if (doc->standalone == 1)
         declaration += " standalone=\"yes\"";
     declaration += "?>\n";
-
-    // Write errors come back as the result; the session keeps libxml2 from printing them.
-    lxParseSession quiet(lxParseSession::no_resources);
-    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(write, &close_nothing, context, nullptr);
-    if (!out)
-        return false;
     xmlOutputBufferWrite(out, static_cast<int>(declaration.size()), declaration.data());
     for (xmlNodePtr child = written->children; child; child = child->next) {
         // Text in UTF-8 as it is: only markup characters are escaped.
         xmlNodeDumpOutput(out, written, child, 0, 0, "UTF-8");
         xmlOutputBufferWrite(out, 1, "\n");
     }
-    return xmlOutputBufferClose(out) >= 0;
+    return out->error == 0;
+}
+
+// Writes a whole document into a sink; false on any failure.
+bool write_document(xmlDocPtr doc, xmlOutputWriteCallback write, void* context) {
+    // Write errors come back as the result; the session keeps libxml2 from printing them.
+    lxParseSession quiet(lxParseSession::no_resources);
+    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(write, &close_nothing, context, nullptr);
+    if (!out)
+        return false;
+    bool ok = write_document(doc, out);
+    return xmlOutputBufferClose(out) >= 0 && ok;
 }
 
 } // namespace
@@ -219,10 +224,22 @@ syString lxSerializer::node_xml(xmlNodePtr node) {
 }
 
 syString lxSerializer::document_xml(xmlDocPtr doc) {
-    std::string utf8;
-    if (!write_document(doc, &write_string, &utf8))
+    lxParseSession quiet(lxParseSession::no_resources);
+    // In memory, in one growing buffer, widened from there in one piece.
+    xmlOutputBufferPtr out = xmlAllocOutputBuffer(nullptr);
+    if (!out)
         return syString();
-    return syString(widened(utf8));
+    std::wstring text;
+    if (write_document(doc, out)) {
+        const char* utf8 = reinterpret_cast<const char*>(xmlOutputBufferGetContent(out));
+        std::size_t size = xmlOutputBufferGetSize(out);
+        text.reserve(size);
+        sy_advise_large_buffer(&text[0], text.capacity() * sizeof(wchar_t));
+        std::size_t left = lxString::append(text, utf8, size);
+        text.append(left, static_cast<wchar_t>(0xFFFD));
+    }
+    xmlOutputBufferClose(out);
+    return syString(std::move(text));
 }
 
 bool lxSerializer::save(xmlDocPtr doc, syByteArray& output) {
