@@ -6,7 +6,9 @@
 
 class lxSchemaCache;
 
-// The document factory of the libxml2 back-end.
+// The document factory of the libxml2 back-end. Safe to use from any number
+// of threads at once (see omDocumentFactory); compiled schema sets are shared
+// between loads through a cache that never holds its lock while compiling.
 class lxDocumentFactory : public omDocumentFactory {
 public:
     lxDocumentFactory();

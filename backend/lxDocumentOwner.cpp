@@ -2,26 +2,20 @@
 
 #include <cstring>
 
-#include <libxml/xpathInternals.h>
-
 #include "backend/lxAttribute.h"
 #include "backend/lxCharacterData.h"
 #include "backend/lxDocument.h"
 #include "backend/lxElement.h"
 #include "backend/lxProcessingInstruction.h"
+#include "backend/lxSerializer.h"
 #include "backend/lxTreeWalk.h"
 
-namespace {
-
-void ignore_xpath_error(void*, xmlErrorPtr) {}
-
-} // namespace
-
-lxDocumentOwner::lxDocumentOwner(xmlDocPtr doc) : m_doc(doc) {}
+lxDocumentOwner::lxDocumentOwner(xmlDocPtr doc) : m_doc(doc) {
+    if (m_doc)
+        lxSerializer::prepare(m_doc);
+}
 
 lxDocumentOwner::~lxDocumentOwner() {
-    if (m_xpath)
-        xmlXPathFreeContext(m_xpath);
     for (xmlNodePtr node : m_detached) {
         if (node->parent)
             continue;
@@ -92,7 +86,7 @@ void lxDocumentOwner::keep_detached(xmlNodePtr node) {
 }
 
 void lxDocumentOwner::discard(xmlNodePtr node) {
-    if (m_live_lists > 0 || referenced_subtree(node)) {
+    if (m_live_lists.load(std::memory_order_acquire) > 0 || referenced_subtree(node)) {
         keep_detached(node);
         return;
     }
@@ -101,15 +95,6 @@ void lxDocumentOwner::discard(xmlNodePtr node) {
         xmlFreeProp(reinterpret_cast<xmlAttrPtr>(node));
     else
         xmlFreeNode(node);
-}
-
-xmlXPathContextPtr lxDocumentOwner::xpath_context() {
-    if (!m_xpath) {
-        m_xpath = xmlXPathNewContext(m_doc);
-        if (m_xpath)
-            m_xpath->error = &ignore_xpath_error;
-    }
-    return m_xpath;
 }
 
 bool lxDocumentOwner::referenced_subtree(xmlNodePtr node) {
@@ -126,10 +111,10 @@ bool lxDocumentOwner::referenced_subtree(xmlNodePtr node) {
 
 void lxDocumentOwner::clear_references(xmlNodePtr node) {
     lx_walk_subtree(node, [](xmlNodePtr n) {
-        n->_private = nullptr;
+        __atomic_store_n(count_of(n), 0, __ATOMIC_RELAXED);
         if (n->type == XML_ELEMENT_NODE)
             for (xmlAttrPtr a = n->properties; a; a = a->next)
-                a->_private = nullptr;
+                __atomic_store_n(count_of(reinterpret_cast<xmlNodePtr>(a)), 0, __ATOMIC_RELAXED);
         return false;
     });
 }

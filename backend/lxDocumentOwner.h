@@ -1,11 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <unordered_set>
 
 #include <libxml/tree.h>
-#include <libxml/xpath.h>
 
 class omDocument;
 class omElement;
@@ -18,6 +18,11 @@ class omNode;
 // Each node counts the handles (and maps) that refer to it in its _private
 // field; a subtree that nothing refers to can be freed as soon as it leaves
 // the tree, the others wait for the owner's end.
+//
+// Threads: handles are made and dropped by readers of the document, any
+// number at once, so the node counts and the count of live node lists change
+// atomically. Everything else here (the detached nodes, discard) belongs to
+// operations that change the document, which have it to themselves.
 class lxDocumentOwner : public std::enable_shared_from_this<lxDocumentOwner> {
 public:
     explicit lxDocumentOwner(xmlDocPtr doc);
@@ -48,31 +53,28 @@ public:
     // Node lists hold plain node pointers; while any list of the document is
     // alive, subtrees that leave the tree are kept rather than freed, which
     // spares every list the work of counting a reference on each of its nodes.
-    void list_opened() { ++m_live_lists; }
-    void list_closed() { --m_live_lists; }
+    void list_opened() { m_live_lists.fetch_add(1, std::memory_order_relaxed); }
+    void list_closed() { m_live_lists.fetch_sub(1, std::memory_order_release); }
 
-    // The document's XPath context, made on first use.
-    xmlXPathContextPtr xpath_context();
-
-    static void acquire(xmlNodePtr node) { node->_private = counted(node->_private, 1); }
-    static void release(xmlNodePtr node) { node->_private = counted(node->_private, ~std::uintptr_t(0)); }
-    static bool referenced(xmlNodePtr node) { return node->_private != nullptr; }
+    static void acquire(xmlNodePtr node) { __atomic_add_fetch(count_of(node), 1, __ATOMIC_RELAXED); }
+    static void release(xmlNodePtr node) { __atomic_sub_fetch(count_of(node), 1, __ATOMIC_RELEASE); }
+    static bool referenced(xmlNodePtr node) { return __atomic_load_n(count_of(node), __ATOMIC_ACQUIRE) != 0; }
     // True when any node of the subtree, attributes included, is referred to.
     static bool referenced_subtree(xmlNodePtr node);
     // Clears the counts of a freshly copied subtree.
     static void clear_references(xmlNodePtr node);
 
 private:
-    // The count lives in the pointer-sized field that libxml2 leaves to applications.
-    static void* counted(void* count, std::uintptr_t delta) {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr)
-        return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(count) + delta);
+    // The count lives in the pointer-sized field that libxml2 leaves to
+    // applications (null on every node it makes); only these functions touch it.
+    static std::uintptr_t* count_of(xmlNodePtr node) {
+        static_assert(sizeof(std::uintptr_t) == sizeof(node->_private), "a count fills the field");
+        return reinterpret_cast<std::uintptr_t*>(&node->_private);
     }
 
     xmlDocPtr m_doc;
     // Namespaces of detached attributes, which cannot declare their own.
     xmlNsPtr m_detached_ns = nullptr;
-    xmlXPathContextPtr m_xpath = nullptr;
     std::unordered_set<xmlNodePtr> m_detached;
-    long m_live_lists = 0;
+    std::atomic<long> m_live_lists{0};
 };

@@ -9,6 +9,40 @@
 #include "backend/lxString.h"
 #include "platform/syAssert.h"
 
+namespace {
+
+void ignore_xpath_error(void*, xmlErrorPtr) {}
+
+// One XPath context per thread, lent to each evaluation on that thread for
+// whatever document it reads: evaluations on other threads, over the same
+// document or not, never see it, and no evaluation pays for a new context.
+class ThreadXPathContext {
+public:
+    ThreadXPathContext() = default;
+    ThreadXPathContext(const ThreadXPathContext&) = delete;
+    ThreadXPathContext& operator=(const ThreadXPathContext&) = delete;
+    ~ThreadXPathContext() {
+        if (m_context)
+            xmlXPathFreeContext(m_context);
+    }
+
+    xmlXPathContextPtr get() {
+        if (!m_context) {
+            m_context = xmlXPathNewContext(nullptr);
+            if (m_context)
+                m_context->error = &ignore_xpath_error;
+        }
+        return m_context;
+    }
+
+private:
+    xmlXPathContextPtr m_context = nullptr;
+};
+
+thread_local ThreadXPathContext t_xpath;
+
+} // namespace
+
 lxElement::lxElement(std::shared_ptr<lxDocumentOwner> owner, xmlNodePtr node)
     : lxNodeImpl<omElement>(std::move(owner), node) {}
 
@@ -131,7 +165,7 @@ std::vector<xmlNodePtr> lxElement::elements_named(xmlNodePtr top, const syString
 
 std::vector<xmlNodePtr> lxElement::select(lxDocumentOwner& owner, xmlNodePtr context, const syString& xpath) {
     std::vector<xmlNodePtr> nodes;
-    xmlXPathContextPtr x = owner.xpath_context();
+    xmlXPathContextPtr x = t_xpath.get();
     if (!x)
         return nodes;
     std::string expression = xpath.to_utf8();
@@ -145,8 +179,10 @@ std::vector<xmlNodePtr> lxElement::select(lxDocumentOwner& owner, xmlNodePtr con
         x->namespaces = namespaces;
         x->nsNr = count;
     }
+    x->doc = owner.doc();
     x->node = context;
     xmlXPathObjectPtr result = xmlXPathEval(lxString::xml(expression), x);
+    x->doc = nullptr;
     x->node = nullptr;
     x->namespaces = nullptr;
     x->nsNr = 0;

@@ -88,23 +88,45 @@ std::shared_ptr<xmlSchema> lxSchemaCache::get(const omLoadOptions& options, lxPa
     if (!options.no_namespace_schema().empty())
         sources.push_back(Source{std::string(), false, options.no_namespace_schema().text().to_utf8()});
 
+    std::shared_ptr<const Entry> found;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (const auto& entry : m_entries)
+            if (entry->sources == sources) {
+                found = entry;
+                break;
+            }
+    }
+    if (found && fresh(*found)) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+            if (*it == found) {
+                m_entries.splice(m_entries.begin(), m_entries, it);
+                break;
+            }
+        return found->schema;
+    }
+
+    auto entry = std::make_shared<Entry>();
+    entry->sources = sources;
+    std::shared_ptr<xmlSchema> schema = compile(sources, *entry, session);
     std::lock_guard<std::mutex> lock(m_mutex);
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-        if (it->sources != sources)
+        if ((*it)->sources != sources)
             continue;
-        if (fresh(*it)) {
+        if (*it == found) {
+            m_entries.erase(it); // out of date
+        } else if (schema) {
+            // Another load stored this set meanwhile: its result wins.
+            schema = (*it)->schema;
             m_entries.splice(m_entries.begin(), m_entries, it);
-            return m_entries.front().schema;
+            return schema;
         }
-        m_entries.erase(it);
         break;
     }
-    Entry entry;
-    entry.sources = sources;
-    std::shared_ptr<xmlSchema> schema = compile(sources, entry, session);
     if (!schema)
         return nullptr;
-    entry.schema = schema;
+    entry->schema = schema;
     m_entries.push_front(std::move(entry));
     if (m_entries.size() > k_max_entries)
         m_entries.pop_back();

@@ -16,6 +16,11 @@
 // schema for its namespace, the no-namespace schema for elements without one.
 // A set is compiled once and reused while every file it was built from still
 // holds the same bytes.
+//
+// Threads: any number of loads may use the cache at once. The lock guards
+// only the list of entries; files are read and schemas compiled outside it,
+// so two loads that need the same new set may both compile it, and the
+// first result stored is the one kept.
 class lxSchemaCache {
 public:
     lxSchemaCache() = default;
@@ -47,6 +52,7 @@ private:
                                               lxParseSession& session);
     static bool fresh(const Entry& entry);
 
+    // Entries never change once stored, so a found one is used outside the lock.
     std::mutex m_mutex;
-    std::list<Entry> m_entries;
+    std::list<std::shared_ptr<const Entry>> m_entries;
 };

@@ -7,8 +7,16 @@
 
 // Writes nodes and documents as XML text in UTF-8, through libxml2's
 // serializer.
+//
+// Threads: writing never changes the document, not even for a moment, so any
+// number of threads may write one document (and read it) at once.
 class lxSerializer {
 public:
+    // Done once when a document gets its owner, before any thread shares it:
+    // gives the document an encoding name, without which libxml2 writes
+    // characters beyond ASCII in attribute values as references. Output is
+    // UTF-8 whatever the name says.
+    static void prepare(xmlDocPtr doc);
     // Markup of a node that loads back on its own: namespace declarations it
     // inherits from its ancestors are written on it.
     static syString node_xml(xmlNodePtr node);

@@ -12,6 +12,7 @@ class omTextNode;
 
 // A document: the root object through which all other nodes are made.
 // Created nodes belong to the document but are detached until inserted.
+// Threads: see omNode; creating a node changes the document.
 class omDocument : public virtual omNode {
 public:
     omDocument() = default;

@@ -8,6 +8,8 @@ class omNodeList;
 
 // An element. Every node that can stand in a node list has this interface
 // (text and comment children are handed out as elements too).
+// Threads: see omNode. selectNodes, selectSingleNode and getElementsByTagName
+// are reads: each XPath evaluation has its own state.
 class omElement : public virtual omNode {
 public:
     omElement() = default;

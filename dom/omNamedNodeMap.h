@@ -8,6 +8,8 @@ class omNode;
 
 // The attribute map of an element: a live view of its attributes. Entries
 // are attribute nodes (name from getNodeName, value from getNodeValue).
+// Threads: the getters are reads of the document (see omNode); removing or
+// setting an item changes it.
 class omNamedNodeMap {
 public:
     omNamedNodeMap() = default;

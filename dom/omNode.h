@@ -13,6 +13,15 @@ class omNodeList;
 // are built separately against it. The typed attribute accessors are the
 // only operations with a body here; they reach the back-end through
 // getAttributes() and omElement::setAttribute().
+//
+// Threads: operations that do not change a document may run on one document
+// from any number of threads at once: making and dropping handles to its
+// nodes, node lists and attribute maps, every getter, selectNodes,
+// selectSingleNode, getElementsByTagName, get_xml, the typed get_attribute
+// and saving it. A thread that changes a document (insertBefore, setAttribute,
+// set_text, normalize, cloneNode and the document's create operations among
+// them) needs it to itself: no other thread may use the document meanwhile.
+// Handles, and the document they keep alive, may be dropped on any thread.
 class omNode {
 public:
     omNode() = default;

@@ -8,6 +8,9 @@ class omElement;
 // An ordered list of nodes. The back-end supplies at() and length(); the
 // cursor operations are implemented here on top of them. Items are handed
 // out as elements whatever their kind.
+// Threads: at() and length() may be called from several threads at once; the
+// cursor (operator(), ++, reset, next_node) is state of the list object, which
+// then belongs to one thread at a time. Dropping a list is safe on any thread.
 class omNodeList {
 public:
     omNodeList() = default;

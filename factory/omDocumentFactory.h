@@ -12,6 +12,11 @@
 // The entry point to the document model: creates, loads and saves documents.
 // A document back-end registers its factory with kuService::get_instance()
 // under "XMLService"; callers find it with locate_service<omDocumentFactory>.
+//
+// Threads: one factory serves any number of threads at once. Loads, with or
+// without validation, and saves of different documents run in parallel;
+// saving a document only reads it, so several threads may save (and read) the
+// same document at once, but not while another thread changes it.
 class omDocumentFactory : public kuService {
 public:
     omDocumentFactory() = default;

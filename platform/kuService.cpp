@@ -26,12 +26,21 @@ namespace {
 class kuServiceRegistry : public kuService {
 public:
     void register_service(const kuServiceName& name, std::shared_ptr<kuService> service) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
         std::string key(name.name().c_str(), static_cast<std::size_t>(name.name().length()));
-        if (service)
-            m_services[key] = std::move(service);
-        else
-            m_services.erase(key);
+        // The service replaced or removed is dropped after the lock is released:
+        // its destructor may use the registry.
+        std::shared_ptr<kuService> old;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_services.find(key);
+        if (it != m_services.end()) {
+            old = std::move(it->second);
+            if (service)
+                it->second = std::move(service);
+            else
+                m_services.erase(it);
+        } else if (service) {
+            m_services.emplace(std::move(key), std::move(service));
+        }
     }
 
 protected:

@@ -23,6 +23,9 @@ private:
 // process-wide registry: register_service stores a service under a name and
 // do_locate_service finds what was stored under exactly that name. On any
 // other service the two operations store and find nothing.
+// Threads: the registry may be used from any thread; a service it replaces or
+// removes is destroyed after its lock is released, so a destructor may use
+// the registry.
 class kuService {
 public:
     kuService() = default;

@@ -21,6 +21,8 @@ struct kuStringLit {};
 // Narrow string with a shared, atomically counted buffer. A string over a
 // literal (kuStringLit, ku_lit) points at the literal and owns nothing.
 // A string never given a value is invalid(); it reads as empty.
+// Threads: any number of threads may read one string at once; copies on
+// different threads share a buffer safely (its count is atomic).
 class kuString {
 public:
     kuString() = default;

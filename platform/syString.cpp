@@ -50,21 +50,28 @@ syString::syString(syStringSafeASCIIMarker, const char* text, std::size_t n) {
 }
 
 syString& syString::operator=(const syString& other) {
-    m_text = other.m_text;
-    m_utf8.clear();
+    if (this != &other) {
+        m_text = other.m_text;
+        forget_utf8();
+    }
     return *this;
 }
 
 syString& syString::operator=(syString&& other) noexcept {
-    m_text = std::move(other.m_text);
-    m_utf8.clear();
+    if (this != &other) {
+        m_text = std::move(other.m_text);
+        delete m_utf8.exchange(other.m_utf8.exchange(nullptr, std::memory_order_relaxed), std::memory_order_acq_rel);
+    }
     return *this;
 }
 
 syString& syString::operator+=(const syString& other) {
     m_text += other.m_text;
+    forget_utf8();
     return *this;
 }
+
+void syString::forget_utf8() { delete m_utf8.exchange(nullptr, std::memory_order_acquire); }
 
 syString syString::from_utf8(const char* text, std::size_t n) {
     std::wstring out;
@@ -123,8 +130,17 @@ std::string syString::to_utf8() const {
 }
 
 const char* syString::convert(syStringEncoding) const {
-    m_utf8 = to_utf8();
-    return m_utf8.c_str();
+    const std::string* text = m_utf8.load(std::memory_order_acquire);
+    if (!text) {
+        // Readers that race here each convert; the first to publish wins.
+        auto* made = new std::string(to_utf8());
+        if (m_utf8.compare_exchange_strong(text, made, std::memory_order_acq_rel, std::memory_order_acquire)) {
+            text = made;
+        } else {
+            delete made;
+        }
+    }
+    return text->c_str();
 }
 
 syStringPos syString::find_substring(const syString& s) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <iosfwd>
 #include <string>
@@ -29,6 +30,10 @@ private:
 // The family's wide-character string. convert(syStringUTF8) gives real UTF-8
 // (code points above U+FFFF are encoded whole); the returned text stays valid
 // until the string is next changed or destroyed.
+//
+// Threads: any number of threads may read one string at once, convert()
+// included (the first conversion is kept and shared); a thread that changes
+// a string needs it to itself.
 class syString {
 public:
     syString() = default;
@@ -38,10 +43,11 @@ public:
     explicit syString(const std::wstring& text) : m_text(text) {}
     explicit syString(std::wstring&& text) : m_text(std::move(text)) {}
     syString(const syString& other) : m_text(other.m_text) {}
-    syString(syString&& other) noexcept : m_text(std::move(other.m_text)) {}
+    syString(syString&& other) noexcept
+        : m_text(std::move(other.m_text)), m_utf8(other.m_utf8.exchange(nullptr, std::memory_order_relaxed)) {}
     syString& operator=(const syString& other);
     syString& operator=(syString&& other) noexcept;
-    ~syString() = default;
+    ~syString() { forget_utf8(); }
 
     // Decodes UTF-8; malformed sequences become U+FFFD.
     static syString from_utf8(const char* text, std::size_t n);
@@ -68,8 +74,11 @@ public:
     syString replace_all(const syString& from, const syString& to) const;
 
 private:
+    void forget_utf8();
+
     std::wstring m_text;
-    mutable std::string m_utf8;
+    // The text convert() gave, made by the first call and never changed after.
+    mutable std::atomic<const std::string*> m_utf8{nullptr};
 };
 
 std::ostream& operator<<(std::ostream& out, const syString& s);
