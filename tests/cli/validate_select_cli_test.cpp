@@ -33,7 +33,7 @@ protected:
         write("shop.xsd", kSchema);
         write("tree/a.xml", "<order xmlns=\"urn:shop\"><line sku=\"A\" qty=\"1\"/></order>");
         write("tree/sub/b.xml", "<order xmlns=\"urn:shop\">\n<line sku=\"B\" qty=\"x\"/></order>");
-        write("tree/sub/deeper/c.xml", "<r>\n<a></r>");
+        write("tree/sub/deeper/c.xml", "<order xmlns=\"urn:shop\">\n<line></order>");
         write("tree/notes.txt", "<not checked");
         write("outside/o.xml", "<not checked");
         ASSERT_EQ(::mkfifo((m_dir + "/tree/fifo.xml").c_str(), 0600), 0);
@@ -66,9 +66,9 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderWhateverTheThreads) {
         t + "/fifo.xml: cannot read: not a regular file\n" + t +
         "/loop1.xml: cannot read: Too many levels of symbolic links\n" + t +
         "/loop2.xml: cannot read: Too many levels of symbolic links\n" + t +
-        "/sub/b.xml:2: Element '{urn:shop}line', attribute 'qty': 'x' is not a valid value of the atomic type "
+        "/sub/b.xml:2:22: Element '{urn:shop}line', attribute 'qty': 'x' is not a valid value of the atomic type "
         "'xs:int'.\n" +
-        t + "/sub/deeper/c.xml:2:8: Opening and ending tag mismatch: a line 2 and r\n";
+        t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n";
     for (const char* jobs : {"-j 1", "-j 4", "--jobs=3"}) {
         CliRun r = validate(std::string(jobs) + " '" + t + "'");
         EXPECT_EQ(r.status, 2) << jobs;
@@ -79,7 +79,7 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderWhateverTheThreads) {
     CliRun invalid = validate("-q '" + t + "/a.xml' '" + t + "/sub'");
     EXPECT_EQ(invalid.status, 1);
     EXPECT_EQ(invalid.out, "");
-    EXPECT_EQ(invalid.err.find(t + "/sub/b.xml:2: "), 0u) << invalid.err;
+    EXPECT_EQ(invalid.err.find(t + "/sub/b.xml:2:22: "), 0u) << invalid.err;
 }
 
 TEST_F(ValidateCli, ExitCodes) {
@@ -132,9 +132,9 @@ TEST_F(ValidateCli, JunitReportHasOneCasePerFile) {
     EXPECT_EQ(cases->at(0)->getAttribute(SYSTRING("name")).to_utf8(), t + "/a.xml");
     std::shared_ptr<omElement> failure = cases->at(6)->selectSingleNode(SYSTRING("failure"));
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(), "Opening and ending tag mismatch: a line 2 and r");
+    EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(), "Opening and ending tag mismatch: line line 2 and order");
     EXPECT_EQ(failure->get_text().to_utf8(),
-              t + "/sub/deeper/c.xml:2:8: Opening and ending tag mismatch: a line 2 and r");
+              t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order");
 }
 
 TEST_F(ValidateCli, ProgressOnlyOnATerminal) {
