@@ -127,6 +127,7 @@ TEST(NodeListCursor, WalksOnceThenStartsOver) {
     auto document = backend().createDocument(SYSTRING("Test"));
     auto root = document->getDocumentElement();
     EXPECT_FALSE(++*root->getChildNodes());
+    EXPECT_FALSE(root->getChildNodes()->at(0));
     const std::vector<std::string> all{"C1", "C2", "C3"};
     for (const std::string& name : all)
         root->appendChild(document->createElement(wide(name)));
