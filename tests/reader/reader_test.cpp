@@ -105,7 +105,9 @@ const Row kRows[] = {
     {D + "<!DOCTYPE r>\n<r/>\n", "R D:r E", "1|0|" + END},
     {D + "<r><a>text", "R D:r D:a T E", "1|1|1||" + END},
     {D + "<r><a>text</a>", "R D:r D:b E", "1|1|0|" + END},
-    // up checks the closing tag
+    // up checks the closing tag; stepping over a child may not consume the file's last character
+    {D + "<r><a></a>", "R D:r D:a U H E", "1|1|1|1|" + END},
+    {D + "<r><a x='1'/>", "R D:r D:a U H E", "1|1|1|1|" + END},
     {D + "<r><a/></s>\n", "R D:r U E", "1|1|" + TAG("s")},
     {D + "<r><a></b></r>\n", "R D:r D:a U E", "1|1|1|" + TAG("a")},
     {D + "<r><a><b>x</b><c></d></a><z/></r>\n", "R D:r D:a D:b U H U E", "1|1|1|1|0|" + TAG("c")},
