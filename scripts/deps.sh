@@ -34,3 +34,7 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
   as_root locale-gen >/dev/null
 fi
+# A locale whose decimal separator is two bytes in UTF-8 (U+066B), for the multi-byte separator tests.
+if ! locale -a 2>/dev/null | grep -qi '^ps_AF\.utf-\?8$'; then
+  as_root localedef -i ps_AF -f UTF-8 ps_AF.UTF-8
+fi

@@ -1,121 +1,145 @@
 // Saving documents to memory and to files.
-
-#include <csignal>
-#include <string>
-
-#include <dirent.h>
-#include <gtest/gtest.h>
-#include <sys/resource.h>
+#include <cstdio>
+#include <dlfcn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include "tests/backend/backend_test_support.h"
+#include "support.h"
 
 namespace {
 
-int entries_in(const std::string& directory) {
-    int n = 0;
-    if (DIR* d = ::opendir(directory.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                ++n;
-        ::closedir(d);
-    }
-    return n;
-}
+// fsync and rename are interposed for this whole program: while recording,
+// each call is noted with the names it concerns, and fsync can be made to fail.
+bool g_recording = false;
+bool g_fsync_fails = false;
+std::vector<std::string> g_calls;
 
-std::shared_ptr<omDocument> big_document(int children) {
-    std::shared_ptr<omDocument> doc = test_factory()->createDocument(SYSTRING("Test"));
-    std::shared_ptr<omElement> root = doc->getDocumentElement();
-    for (int i = 0; i < children; ++i)
-        root->appendChild(as_node(doc->createElement(SYSTRING("child"))))->set_text(SYSTRING("some text"));
-    return doc;
-}
+std::string base_name(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-TEST(Save, MemoryAndFileLoadBack) {
-    TempDir dir;
-    std::shared_ptr<omDocument> doc = big_document(3);
-    syByteArray output;
-    output.assign("stale", 5);
-    ASSERT_TRUE(test_factory()->saveDocument(doc, output));
-    std::string text(output.data(), output.size());
-    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u) << text;
-    omParseError error;
-    std::shared_ptr<omDocument> back = test_factory()->loadDocument(output, omLoadOptions(), error);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(utf8(back->getDocumentElement()->getNodeName()), "Test");
-    EXPECT_EQ(back->getDocumentElement()->getChildNodes()->length(), 3);
-
-    std::string path = dir.file("save \xD1\x84%20.xml");
-    ASSERT_TRUE(test_factory()->saveDocument(doc, syPath(wide(path))));
-    back = test_factory()->loadDocument(syPath(wide(path)), omLoadOptions(), error);
-    ASSERT_TRUE(back) << utf8(error.message());
-    EXPECT_EQ(back->getDocumentElement()->getChildNodes()->length(), 3);
-    EXPECT_EQ(TempDir::read(path), text);
-    EXPECT_EQ(entries_in(dir.path()), 1);
-}
-
-TEST(Save, UnwritablePlacesReturnFalse) {
-    TempDir dir;
-    std::shared_ptr<omDocument> doc = big_document(1);
-    EXPECT_FALSE(test_factory()->saveDocument(doc, syPath(wide(dir.file("not/a/dir/file.xml")))));
-    EXPECT_FALSE(test_factory()->saveDocument(doc, syPath()));
-    EXPECT_FALSE(test_factory()->saveDocument(nullptr, syPath(wide(dir.file("x.xml")))));
-    // A directory in the way stays a directory, and no temporary file is left.
-    ASSERT_EQ(::mkdir(dir.file("taken").c_str(), 0755), 0);
-    EXPECT_FALSE(test_factory()->saveDocument(doc, syPath(wide(dir.file("taken")))));
-    EXPECT_EQ(entries_in(dir.path()), 1);
-}
-
-TEST(Save, FailedWriteLeavesTheOldFileIntact) {
-    TempDir dir;
-    std::string path = dir.file("keep.xml");
-    const std::string old = "<?xml version=\"1.0\"?><old/>\n";
-    ASSERT_TRUE(TempDir::write(path, old));
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    std::shared_ptr<omDocument> doc = big_document(2000);
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Writing more than 4 KB fails in the child, as on a full disk.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        bool saved = test_factory()->saveDocument(doc, syPath(wide(path)));
-        ::_exit(saved ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save reported success";
-    EXPECT_EQ(TempDir::read(path), old);
-    EXPECT_EQ(entries_in(dir.path()), 1);
-
-    // A save that succeeds replaces the file and keeps its permissions.
-    ASSERT_TRUE(test_factory()->saveDocument(doc, syPath(wide(path))));
-    struct stat st;
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_GT(st.st_size, 4096);
-    EXPECT_EQ(entries_in(dir.path()), 1);
+std::string name_of(int fd) {
+    char target[4096];
+    ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1);
+    return n > 0 ? base_name(std::string(target, static_cast<std::size_t>(n))) : "?";
 }
 
 } // namespace
 
-TEST(SaveRoundTrip, QuotedValuesThatNeedEscapingLoadAgain) {
+extern "C" int fsync(int fd) {
+    static auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    if (g_recording)
+        g_calls.push_back("fsync " + name_of(fd));
+    if (g_fsync_fails) {
+        errno = EIO;
+        return -1;
+    }
+    return real(fd);
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept {
+    static auto real = reinterpret_cast<int (*)(const char*, const char*)>(::dlsym(RTLD_NEXT, "rename"));
+    if (g_recording)
+        g_calls.push_back("rename " + base_name(from) + " " + base_name(to));
+    return real(from, to);
+}
+
+namespace {
+
+std::shared_ptr<omDocument> document_with(int children) {
+    std::shared_ptr<omDocument> doc = backend().createDocument(SYSTRING("Test"));
+    for (int i = 0; i < children; ++i)
+        doc->getDocumentElement()->appendChild(doc->createElement(SYSTRING("child")))->set_text(SYSTRING("text"));
+    return doc;
+}
+
+bool save_to(const std::shared_ptr<omDocument>& document, const std::string& path) {
+    return backend().saveDocument(document, syPath(wide(path)));
+}
+
+TEST(Save, MemoryAndFileHoldTheSameDocument) {
+    std::shared_ptr<omDocument> doc = document_with(3);
+    syByteArray output;
+    output.assign("stale", 5);
+    ASSERT_TRUE(backend().saveDocument(doc, output));
+    const std::string text(output.data(), output.size());
+    EXPECT_EQ(text, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Test><child>text</child><child>text</child>"
+                    "<child>text</child></Test>\n");
+    TempDir dir;
+    ASSERT_TRUE(save_to(doc, dir.file("save \xD1\x84%20.xml")));
+    EXPECT_EQ(read_bytes(dir.file("save \xD1\x84%20.xml")), text);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"save \xD1\x84%20.xml"});
+}
+
+TEST(Save, UnwritablePlacesReturnFalse) {
+    TempDir dir;
+    std::shared_ptr<omDocument> doc = document_with(1);
+    EXPECT_FALSE(save_to(doc, dir.file("not/a/dir/file.xml")));
+    EXPECT_FALSE(backend().saveDocument(doc, syPath()));
+    EXPECT_FALSE(backend().saveDocument(nullptr, syPath(wide(dir.file("x.xml")))));
+    ASSERT_EQ(::mkdir(dir.file("taken").c_str(), 0755), 0);
+    EXPECT_FALSE(save_to(doc, dir.file("taken")));
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"taken"});
+}
+
+// The new content reaches the disk before it takes the old file's name; a
+// save whose data cannot be synced leaves the old file as it was.
+TEST(Save, FileReplacementIsSyncedBeforeTheRenameAndKeepsTheMode) {
+    TempDir dir;
+    const std::string old = "<?xml version=\"1.0\"?><old/>\n";
+    std::string path = dir.write("keep.xml", old);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    std::shared_ptr<omDocument> doc = document_with(2);
+    g_calls.clear();
+    g_recording = g_fsync_fails = true;
+    bool saved_anyway = save_to(doc, path);
+    g_fsync_fails = false;
+    EXPECT_FALSE(saved_anyway);
+    EXPECT_EQ(read_bytes(path), old);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.xml"});
+    g_calls.clear();
+    bool ok = save_to(doc, path);
+    g_recording = false;
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(g_calls.size(), 3u);
+    const std::string temporary = g_calls[0].substr(6);
+    EXPECT_EQ(g_calls[0], "fsync " + temporary);
+    EXPECT_EQ(g_calls[1], "rename " + temporary + " keep.xml");
+    EXPECT_EQ(g_calls[2], "fsync " + base_name(dir.path()));
+    EXPECT_EQ(read_bytes(path), saved(doc));
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.xml"});
+}
+
+TEST(Save, ThroughASymbolicLinkTheTargetIsReplacedAndTheLinkStays) {
+    TempDir dir;
+    dir.write("real.xml", "<old/>");
+    ASSERT_EQ(::symlink("real.xml", dir.file("link.xml").c_str()), 0);
+    std::shared_ptr<omDocument> doc = document_with(1);
+    ASSERT_TRUE(save_to(doc, dir.file("link.xml")));
+    struct stat st;
+    ASSERT_EQ(::lstat(dir.file("link.xml").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(read_bytes(dir.file("real.xml")), saved(doc));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"link.xml", "real.xml"}));
+}
+
+// Namespace names and attribute defaults with characters that must be
+// escaped load again after a save to memory, a save to a file and get_xml.
+TEST(Save, QuotedValuesThatNeedEscapingLoadAgain) {
+    TempDir dir;
     for (const std::string& text :
-         {std::string("<!DOCTYPE r [<!ATTLIST r d CDATA \"dfl&lt;t&amp;\">]><r/>"),
+         {std::string("<!DOCTYPE r [<!ATTLIST r d CDATA \"dfl&lt;t&amp;&quot;\">]><r/>"),
           std::string("<r xmlns=\"urn:a&amp;b\"><x xmlns:p=\"urn:p&amp;\" p:y=\"1\"/></r>")}) {
-        omParseError error;
-        std::shared_ptr<omDocument> doc = load_xml(text, error);
-        ASSERT_TRUE(doc) << utf8(error.message());
-        syByteArray saved;
-        ASSERT_TRUE(test_factory()->saveDocument(doc, saved));
-        std::shared_ptr<omDocument> again = test_factory()->loadDocument(saved, omLoadOptions(), error);
-        ASSERT_TRUE(again) << std::string(saved.data(), saved.size()) << ": " << utf8(error.message());
-        std::string markup = utf8(doc->getDocumentElement()->get_xml());
-        EXPECT_TRUE(load_xml(markup, error)) << markup << ": " << utf8(error.message());
-        EXPECT_EQ(utf8(again->getDocumentElement()->get_xml()), markup);
+        SCOPED_TRACE(text);
+        Loaded doc = load(text);
+        ASSERT_TRUE(doc.document) << doc.message();
+        const std::string markup = narrow(doc.root()->get_xml());
+        ASSERT_TRUE(save_to(doc.document, dir.file("saved.xml")));
+        for (const Loaded& again : {load(saved(doc.document)), load_file(dir.file("saved.xml")), load(markup)}) {
+            ASSERT_TRUE(again.document) << again.message();
+            EXPECT_EQ(narrow(again.root()->get_xml()), markup);
+        }
     }
 }
+
+} // namespace

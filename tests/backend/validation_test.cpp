@@ -1,88 +1,48 @@
-// Schema validation while loading: several namespaces, file names, broken schemas.
-
-#include <string>
-
-#include <gtest/gtest.h>
-
-#include "tests/backend/backend_test_support.h"
+// Schema validation while loading: schema file names, broken, missing,
+// rewritten and conflicting schemas.
+#include "support.h"
 
 namespace {
 
 const std::string k_head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><xs:schema "
-                           "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"";
-const std::string k_machine = "<xs:complexType name=\"XY\">  <xs:attribute name=\"Value\" type=\"xs:decimal\" "
-                              "use=\"required\" /></xs:complexType><xs:element name=\"machine\">  <xs:complexType>"
-                              "    <xs:sequence>      <xs:element name=\"XY\" type=\"XY\"/>    </xs:sequence>";
+                           "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" elementFormDefault=\"qualified\"";
 
-std::string first_schema() {
-    return k_head +
-           " elementFormDefault=\"qualified\" targetNamespace=\"x-schema:MySchema1.xsd\" "
-           "xmlns=\"x-schema:MySchema1.xsd\" >" +
-           k_machine +
-           "    <xs:anyAttribute namespace=\"x-schema:MySchema2.xsd\"/>  </xs:complexType></xs:element></xs:schema>";
+// A schema for <machine><XY Value="..."/></machine> whose Value has the given type.
+std::string machine_schema(const std::string& target, const std::string& value_type = "xs:decimal") {
+    std::string ns = target.empty() ? "" : " targetNamespace=\"" + target + "\" xmlns=\"" + target + "\"";
+    return k_head + ns + "><xs:complexType name=\"XY\"><xs:attribute name=\"Value\" type=\"" + value_type +
+           "\" use=\"required\"/></xs:complexType><xs:element name=\"machine\"><xs:complexType><xs:sequence>"
+           "<xs:element name=\"XY\" type=\"XY\"/></xs:sequence></xs:complexType></xs:element></xs:schema>";
 }
 
-// A top-level attribute declaration with "use", which the schemas in use carry.
-std::string second_schema() {
-    return k_head +
-           " elementFormDefault=\"qualified\" targetNamespace=\"x-schema:MySchema2.xsd\" "
-           "xmlns=\"x-schema:MySchema2.xsd\" >  <xs:attribute name=\"AB\" type=\"xs:decimal\" use=\"required\" "
-           "/></xs:schema>";
+std::string machine(const std::string& value, const std::string& ns = "") {
+    return "<machine" + (ns.empty() ? "" : " xmlns=\"" + ns + "\"") + "><XY Value=\"" + value + "\"/></machine>";
 }
 
-std::string no_namespace_schema() {
-    return k_head + "   elementFormDefault=\"qualified\" >" + k_machine +
-           "  </xs:complexType></xs:element></xs:schema>";
-}
-
-std::string two_namespace_document(const std::string& value, const std::string& ab) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><machine s2:AB=\"" + ab +
-           "\"         xmlns=\"x-schema:MySchema1.xsd\"         xmlns:s2=\"x-schema:MySchema2.xsd\">  <XY Value=\"" +
-           value + "\"/></machine>";
-}
-
-std::string plain_document(const std::string& value) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><machine>  <XY Value=\"" + value + "\"/></machine>";
-}
-
-class Validation : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_FALSE(dir.path().empty()); }
-    std::string schema_file(const std::string& name, const std::string& text) {
-        std::string path = dir.file(name);
-        EXPECT_TRUE(TempDir::write(path, text));
-        return path;
-    }
-    static omLoadOptions no_namespace(const std::string& path) {
-        omLoadOptions options(omValidateOn);
-        options.set_no_namespace_schema(syPath(wide(path)));
-        return options;
-    }
-    TempDir dir;
-};
-
-TEST_F(Validation, TwoNamespacesAreCheckedTogether) {
+omLoadOptions no_namespace(const std::string& path) {
     omLoadOptions options(omValidateOn);
-    options.add_external_schema(SYSTRING("x-schema:MySchema1.xsd"),
-                                syPath(wide(schema_file("one.xsd", first_schema()))));
-    options.add_external_schema(SYSTRING("x-schema:MySchema2.xsd"),
-                                syPath(wide(schema_file("two.xsd", second_schema()))));
-    omParseError error;
-    EXPECT_TRUE(load_xml(two_namespace_document("1.2", "0.1"), error, options)) << utf8(error.message());
-    EXPECT_TRUE(error.invalid());
-    for (const auto& bad : {two_namespace_document("Some Text", "0.1"), two_namespace_document("1.2", "Some Text"),
-                            two_namespace_document("Some Text", "Some Text")}) {
-        omParseError failure;
-        EXPECT_FALSE(load_xml(bad, failure, options));
-        EXPECT_FALSE(failure.invalid());
-        EXPECT_NE(utf8(failure.message()).find("Some Text"), std::string::npos) << utf8(failure.message());
+    options.set_no_namespace_schema(syPath(wide(path)));
+    return options;
+}
+
+TEST(Validation, SchemaFileNamesAreUsedUnchanged) {
+    TempDir dir;
+    for (const std::string name : {"blank name.xsd", "nb\xC2\xA0sp.xsd", "percent%20name.xsd", "hash#and?query.xsd"}) {
+        omLoadOptions options = no_namespace(dir.write(name, machine_schema("")));
+        Loaded valid = load(machine("1.2"), options);
+        EXPECT_TRUE(valid.document) << name << ": " << valid.message();
+        Loaded invalid = load(machine("Some Text"), options);
+        EXPECT_FALSE(invalid.document) << name;
+        EXPECT_NE(invalid.message().find("Some Text"), std::string::npos) << invalid.message();
     }
+    EXPECT_FALSE(load(machine("1.2"), no_namespace(dir.file("blank%20name.xsd"))).document);
 }
 
 // A fault is placed where the parser stood when the schema found it; of
 // several, the first in the document is reported.
-TEST_F(Validation, TheFirstFaultCarriesLineAndColumn) {
-    const omLoadOptions options = no_namespace(schema_file("plain.xsd", no_namespace_schema()));
+TEST(Validation, TheFirstFaultCarriesLineAndColumn) {
+    TempDir dir;
+    const omLoadOptions options = no_namespace(dir.write("plain.xsd", machine_schema("")));
     const struct {
         std::string xml;
         std::string quoted;
@@ -94,38 +54,47 @@ TEST_F(Validation, TheFirstFaultCarriesLineAndColumn) {
         {"<machine>\n<XY Value=\"1\"/><YX/></machine>", "'YX'", 2, 19},
     };
     for (const auto& c : cases) {
-        omParseError error;
-        EXPECT_FALSE(load_xml(c.xml, error, options));
-        EXPECT_NE(utf8(error.message()).find(c.quoted), std::string::npos) << utf8(error.message());
-        EXPECT_EQ(error.line_number(), c.line) << c.xml;
-        EXPECT_EQ(error.column_number(), c.column) << c.xml;
+        Loaded doc = load(c.xml, options);
+        EXPECT_FALSE(doc.document);
+        EXPECT_NE(doc.message().find(c.quoted), std::string::npos) << doc.message();
+        EXPECT_EQ(doc.error.line_number(), c.line) << c.xml;
+        EXPECT_EQ(doc.error.column_number(), c.column) << c.xml;
     }
 }
 
-TEST_F(Validation, ExoticSchemaFileNamesAreUsedUnchanged) {
-    for (const std::string name : {"spaces in name.xsd", "nb\xC2\xA0spaces.xsd", "mixed \xC2\xA0 spaces.xsd",
-                                   "percent%20in%20name.xsd", "cyrillic_\xD1\x84.xsd", "hash#and?query.xsd"}) {
-        std::string path = schema_file(name, no_namespace_schema());
-        omParseError error;
-        EXPECT_TRUE(load_xml(plain_document("1.2"), error, no_namespace(path)))
-            << name << ": " << utf8(error.message());
-        EXPECT_FALSE(load_xml(plain_document("Some Text"), error, no_namespace(path))) << name;
-    }
-    // "%20" names that very file, not one with a blank.
-    schema_file("blank name.xsd", no_namespace_schema());
-    omParseError error;
-    EXPECT_FALSE(load_xml(plain_document("1.2"), error, no_namespace(dir.file("blank%20name.xsd"))));
+TEST(Validation, MissingOrBrokenSchemasFailWithTheirName) {
+    TempDir dir;
+    Loaded missing = load(machine("1.2"), no_namespace(dir.file("absent.xsd")));
+    EXPECT_FALSE(missing.document);
+    EXPECT_NE(missing.message().find(dir.file("absent.xsd")), std::string::npos) << missing.message();
+    std::string broken = dir.write("broken.xsd", k_head + "><xs:element name=\"a\"></xs:schema>");
+    Loaded failed = load(machine("1.2"), no_namespace(broken));
+    EXPECT_FALSE(failed.document);
+    EXPECT_EQ(narrow(failed.error.url()), broken);
 }
 
-TEST_F(Validation, MissingOrBrokenSchemasFailWithTheirName) {
-    omParseError error;
-    std::string missing = dir.file("does_not_exist.xsd");
-    EXPECT_FALSE(load_xml(plain_document("1.2"), error, no_namespace(missing)));
-    EXPECT_NE(utf8(error.message()).find(missing), std::string::npos) << utf8(error.message());
+TEST(Validation, ASchemaRewrittenOnDiskIsReadAgain) {
+    TempDir dir;
+    std::string path = dir.write("machine.xsd", machine_schema("urn:m"));
+    omLoadOptions options(omValidateOn);
+    options.add_external_schema(SYSTRING("urn:m"), syPath(wide(path)));
+    EXPECT_TRUE(load(machine("1.2", "urn:m"), options).document);
+    EXPECT_FALSE(load(machine("text", "urn:m"), options).document);
+    dir.write("machine.xsd", machine_schema("urn:m", "xs:string"));
+    Loaded now = load(machine("text", "urn:m"), options);
+    EXPECT_TRUE(now.document) << now.message();
+}
 
-    std::string broken = schema_file("broken.xsd", k_head + "><xs:element name=\"a\"></xs:schema>");
-    EXPECT_FALSE(load_xml(plain_document("1.2"), error, no_namespace(broken)));
-    EXPECT_EQ(utf8(error.url()), broken);
+TEST(Validation, TwoSchemasForOneNamespaceAreRefused) {
+    TempDir dir;
+    omLoadOptions options(omValidateOn);
+    options.add_external_schema(SYSTRING("urn:m"), syPath(wide(dir.write("one.xsd", machine_schema("urn:m")))));
+    options.add_external_schema(SYSTRING("urn:m"),
+                                syPath(wide(dir.write("two.xsd", machine_schema("urn:m", "xs:string")))));
+    // Refused even for a document that the first schema alone accepts.
+    Loaded doc = load(machine("1.2", "urn:m"), options);
+    EXPECT_FALSE(doc.document);
+    EXPECT_NE(doc.message().find("urn:m"), std::string::npos) << doc.message();
 }
 
 } // namespace

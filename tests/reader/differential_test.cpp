@@ -16,9 +16,15 @@
 #include "platform/syQfsFile.h"
 #include "reader/omException.h"
 #include "reader/omXmlFactory.h"
-#include "reader/reader_support.h"
+#include "support.h"
 
 namespace {
+
+std::string dumped(const omAbstractXmlReader& reader) {
+    std::ostringstream out;
+    reader.dump_error(out);
+    return out.str();
+}
 
 // ---- the reference: the old cursor, one function per old operation ---------
 

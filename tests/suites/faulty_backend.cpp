@@ -42,9 +42,13 @@ public:
         return wrap(m_inner->insertBefore(unwrap(newChild), unwrap(refChild)), m_faults);
     }
     std::shared_ptr<omNode> replaceChild(std::shared_ptr<omNode> newChild, std::shared_ptr<omNode> oldChild) override {
+        if (m_faults->replace_child_appends && is_child(oldChild) && m_inner->appendChild(unwrap(newChild)))
+            return wrap(m_inner->removeChild(unwrap(oldChild)), m_faults);
         return wrap(m_inner->replaceChild(unwrap(newChild), unwrap(oldChild)), m_faults);
     }
     std::shared_ptr<omNode> removeChild(std::shared_ptr<omNode> oldChild) override {
+        if (m_faults->remove_child_keeps_it && oldChild && is_child(oldChild))
+            return oldChild;
         return wrap(m_inner->removeChild(unwrap(oldChild)), m_faults);
     }
     std::shared_ptr<omNode> appendChild(std::shared_ptr<omNode> newChild) override {
@@ -70,8 +74,11 @@ public:
         return element() ? element()->getAttribute(name) : syString();
     }
     void setAttribute(const syString& name, const syString& value) override {
+        syString stored = value.empty() && m_faults->empty_attribute_takes_its_name ? name : value;
+        if (m_faults->attribute_values_escaped_twice)
+            stored = stored.replace_all(SYSTRING("&"), SYSTRING("&amp;")).replace_all(SYSTRING("<"), SYSTRING("&lt;"));
         if (element())
-            element()->setAttribute(name, value);
+            element()->setAttribute(name, stored);
     }
     void removeAttribute(const syString& name) override {
         if (element())
@@ -169,7 +176,7 @@ public:
         : m_inner(std::move(inner)), m_faults(std::move(faults)) {}
 
     std::shared_ptr<omElement> at(int index) override { return wrap(m_inner->at(index), m_faults); }
-    int length() const override { return m_inner->length(); }
+    int length() const override { return m_inner->length() - (m_faults->list_drops_last && m_inner->length()); }
     bool operator++() override {
         if (!m_faults->list_stays_at_end)
             return omNodeList::operator++();
@@ -196,6 +203,8 @@ public:
     std::shared_ptr<omNode> removeNamedItem(const syString& name) override {
         if (m_faults->remove_absent_name_quietly && !m_inner->getNamedItem(name))
             return nullptr;
+        if (m_faults->remove_named_item_keeps_it)
+            return wrap(m_inner->getNamedItem(name), m_faults);
         return wrap(m_inner->removeNamedItem(name), m_faults);
     }
     std::shared_ptr<omNode> setNamedItem(std::shared_ptr<omNode> node) override {

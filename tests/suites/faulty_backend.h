@@ -14,6 +14,18 @@ struct BackendFaults {
     bool select_single_returns_last = false;
     // removeNamedItem of an absent name returns quietly, without an assertion report.
     bool remove_absent_name_quietly = false;
+    // removeChild answers with the child but leaves it in place.
+    bool remove_child_keeps_it = false;
+    // replaceChild puts the new child last instead of in the old one's place.
+    bool replace_child_appends = false;
+    // removeNamedItem answers with the attribute but leaves it in place.
+    bool remove_named_item_keeps_it = false;
+    // setAttribute writes the name as the value of an empty attribute.
+    bool empty_attribute_takes_its_name = false;
+    // setAttribute stores markup characters escaped, as they would be written.
+    bool attribute_values_escaped_twice = false;
+    // A node list leaves out its last item.
+    bool list_drops_last = false;
 };
 
 // A factory whose documents and nodes delegate to those of real, except for

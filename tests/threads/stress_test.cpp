@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "backend/backend_test_support.h"
+#include "support.h"
 
 namespace {
 
@@ -38,34 +38,34 @@ const char* const k_own[] = {"<order><line qty=\"2\">pen</line><line qty=\"1\">i
 
 // Everything a reader checks of one shared document, as text.
 std::string read_all(const std::shared_ptr<omDocument>& doc, const std::string& save_path) {
-    std::string out = utf8(doc->get_xml());
+    std::string out = narrow(doc->get_xml());
     std::shared_ptr<omElement> root = doc->getDocumentElement();
     bool first = root->getNodeName() == SYSTRING("p:list");
     std::shared_ptr<omNodeList> found = root->selectNodes(wide(k_xpath[first ? 0 : 1]));
     for (int i = 0; i < found->length(); ++i)
-        out += "|" + utf8(found->at(i)->get_xml());
+        out += "|" + narrow(found->at(i)->get_xml());
     std::shared_ptr<omElement> single = root->selectSingleNode(wide(k_xpath[first ? 0 : 1]));
-    out += "|" + (single ? utf8(single->getNodeName()) : std::string("-"));
+    out += "|" + (single ? narrow(single->getNodeName()) : std::string("-"));
     out += "|" + std::to_string(doc->getElementsByTagName(wide(k_tag[first ? 0 : 1]))->length());
     // Handle churn: every node and attribute by walking, each handle dropped at once.
     std::vector<std::shared_ptr<omNode>> stack{root};
     while (!stack.empty()) {
         std::shared_ptr<omNode> node = stack.back();
         stack.pop_back();
-        out += "," + utf8(node->getNodeName()) + "=" + utf8(node->getNodeValue());
+        out += "," + narrow(node->getNodeName()) + "=" + narrow(node->getNodeValue());
         if (std::shared_ptr<omNamedNodeMap> attributes = node->getAttributes())
             for (int i = 0; i < attributes->getLength(); ++i)
-                out += "@" + utf8(attributes->item(i)->get_xml());
+                out += "@" + narrow(attributes->item(i)->get_xml());
         for (std::shared_ptr<omNode> child = node->getLastChild(); child; child = child->getPreviousSibling())
             stack.push_back(child);
     }
     syByteArray bytes;
-    if (!test_factory()->saveDocument(doc, bytes))
+    if (!backend().saveDocument(doc, bytes))
         out += "|unsaved";
     std::string saved(bytes.data(), bytes.size());
     // Files are slow to replace (synced to disk): only some reads save one.
-    if (!save_path.empty() && (!test_factory()->saveDocument(root->getOwnerDocument(), syPath(wide(save_path))) ||
-                               TempDir::read(save_path) != saved))
+    if (!save_path.empty() && (!backend().saveDocument(root->getOwnerDocument(), syPath(wide(save_path))) ||
+                               read_bytes(save_path) != saved))
         out += "|file differs";
     return out + "|" + saved;
 }
@@ -74,14 +74,15 @@ std::string read_all(const std::shared_ptr<omDocument>& doc, const std::string& 
 std::string own_work(int kind, const std::string& schema) {
     omLoadOptions options(kind & 2 ? omValidateOn : omValidateOff);
     options.set_no_namespace_schema(syPath(wide(schema)));
+    Loaded own = load(k_own[kind & 1], options);
+    if (!own.document)
+        return "error: " + own.message();
+    const std::shared_ptr<omDocument>& doc = own.document;
     omParseError error;
-    std::shared_ptr<omDocument> doc = load_xml(k_own[kind & 1], error, options);
-    if (!doc)
-        return "error: " + utf8(error.message());
     syByteArray bytes;
-    test_factory()->saveDocument(doc, bytes);
-    std::shared_ptr<omDocument> again = test_factory()->loadDocument(bytes, omLoadOptions(), error);
-    return std::string(bytes.data(), bytes.size()) + (again ? utf8(again->get_xml()) : "reload failed");
+    backend().saveDocument(doc, bytes);
+    std::shared_ptr<omDocument> again = backend().loadDocument(bytes, omLoadOptions(), error);
+    return std::string(bytes.data(), bytes.size()) + (again ? narrow(again->get_xml()) : "reload failed");
 }
 
 int stress_milliseconds() {
@@ -93,12 +94,11 @@ int stress_milliseconds() {
 
 TEST(ThreadStress, SharedReadersBesideOwnLoadsGiveTheResultsOfOneThread) {
     TempDir dir;
-    const std::string schema = dir.file("order.xsd");
-    ASSERT_TRUE(TempDir::write(schema, k_schema));
+    const std::string schema = dir.write("order.xsd", k_schema);
     std::vector<std::shared_ptr<omDocument>> shared;
     std::vector<std::string> shared_expected;
     for (const char* text : k_shared) {
-        shared.push_back(load_xml(text));
+        shared.push_back(load(text).document);
         ASSERT_TRUE(shared.back());
         shared_expected.push_back(read_all(shared.back(), dir.file("alone.xml")));
     }

@@ -1,0 +1,208 @@
+// The typed attribute accessors of omNode, the node list cursor, the load
+// options and the service look-up, through the back-end.
+#include <stdexcept>
+
+#include "platform/kuService.h"
+#include "support.h"
+
+namespace {
+
+class TypedAttributes : public ::testing::Test {
+protected:
+    // The root with attribute "a" set to text.
+    std::shared_ptr<omElement> with(const std::string& text) {
+        root->setAttribute(SYSTRING("a"), wide(text));
+        return root;
+    }
+    std::string written() { return narrow(root->getAttribute(SYSTRING("a"))); }
+    std::shared_ptr<omDocument> document = backend().createDocument(SYSTRING("root"));
+    std::shared_ptr<omElement> root = document->getDocumentElement();
+    const syString a = SYSTRING("a");
+};
+
+TEST_F(TypedAttributes, ReadersAcceptOnlyWholeValuesAndLeaveTheTargetOtherwise) {
+    int number = 7;
+    EXPECT_TRUE(with("-42")->get_attribute(a, number));
+    EXPECT_EQ(number, -42);
+    for (const char* bad : {"12abc", "", " 12", "12 ", "1.5", "99999999999"})
+        EXPECT_FALSE(with(bad)->get_attribute(a, number)) << bad;
+    bool flag = false;
+    for (const char* form : {"1", "0", "true", "false"}) {
+        EXPECT_TRUE(with(form)->get_attribute(a, flag)) << form;
+        EXPECT_EQ(flag, form[0] == '1' || form[0] == 't') << form;
+    }
+    flag = true;
+    for (const char* bad : {"TRUE", "yes", "", " 1"})
+        EXPECT_FALSE(with(bad)->get_attribute(a, flag)) << bad;
+    double real = 9;
+    EXPECT_TRUE(with("1.2")->get_attribute(a, real));
+    EXPECT_DOUBLE_EQ(real, 1.2);
+    EXPECT_FALSE(with("1.2x")->get_attribute(a, real));
+    EXPECT_DOUBLE_EQ(real, 1.2);
+    syString text = SYSTRING("keep");
+    EXPECT_FALSE(root->get_attribute(SYSTRING("none"), text));
+    EXPECT_FALSE(root->get_attribute_locale(SYSTRING("none"), real));
+    EXPECT_EQ(number, -42);
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(narrow(text), "keep");
+}
+
+TEST_F(TypedAttributes, SettersWriteTheirFormatsAndReadBack) {
+    const std::pair<std::function<bool()>, std::string> cases[] = {
+        {[&] { return root->set_attribute(a, true); }, "true"},
+        {[&] { return root->set_attribute(a, false); }, "false"},
+        {[&] { return root->set_attribute(a, -5); }, "-5"},
+        {[&] { return root->set_attribute(a, 4294967295u); }, "4294967295"},
+        {[&] { return root->set_attribute(a, 1.0 / 3.0); }, "0.3333333333333333"},
+        {[&] { return root->set_attribute(a, 1e20); }, "1e+20"},
+    };
+    for (const auto& [set, text] : cases) {
+        EXPECT_TRUE(set());
+        EXPECT_EQ(written(), text);
+    }
+    double value = 0;
+    ASSERT_TRUE(root->set_attribute(a, 0.1 + 0.2));
+    EXPECT_TRUE(root->get_attribute(a, value));
+    EXPECT_EQ(value, 0.3);
+}
+
+TEST_F(TypedAttributes, CommaLocaleReadsPointsAndRefusesCommas) {
+    NumericLocale german("de_DE.UTF-8");
+    if (!german.active())
+        GTEST_SKIP() << "de_DE.UTF-8 is not installed (scripts/deps.sh generates it)";
+    double value = 4;
+    EXPECT_FALSE(with("1,5")->get_attribute(a, value));
+    EXPECT_EQ(value, 4);
+    EXPECT_TRUE(root->get_attribute_locale(a, value));
+    EXPECT_EQ(value, 1.5);
+    EXPECT_TRUE(with("1.5")->get_attribute(a, value));
+    ASSERT_TRUE(root->set_attribute(a, 0.1 + 0.2));
+    EXPECT_EQ(written(), "0.3");
+    ASSERT_TRUE(root->set_attribute_locale(a, 2.25));
+    EXPECT_EQ(written(), "2,25");
+    EXPECT_TRUE(root->get_attribute_locale(a, value));
+    EXPECT_EQ(value, 2.25);
+}
+
+TEST_F(TypedAttributes, MultiByteSeparatorRoundTrips) {
+    // Pashto writes U+066B between the digits, two bytes in UTF-8.
+    NumericLocale pashto("ps_AF.UTF-8");
+    if (!pashto.active())
+        GTEST_SKIP() << "ps_AF.UTF-8 is not installed (scripts/deps.sh generates it)";
+    double value = 0;
+    ASSERT_TRUE(root->set_attribute_locale(a, 2.5));
+    EXPECT_EQ(written(), "2\xD9\xAB"
+                         "5");
+    EXPECT_TRUE(root->get_attribute_locale(a, value));
+    EXPECT_EQ(value, 2.5);
+    EXPECT_TRUE(with("3.75")->get_attribute(a, value));
+    EXPECT_EQ(value, 3.75);
+    EXPECT_FALSE(with("3\xD9\xAB"
+                      "5")
+                     ->get_attribute(a, value));
+}
+
+TEST_F(TypedAttributes, OnlyElementsTakeAttributes) {
+    std::shared_ptr<omNode> text = document->createTextNode(SYSTRING("t"));
+    EXPECT_FALSE(text->set_attribute(a, SYSTRING("v")));
+    root->appendChild(text);
+    std::shared_ptr<omElement> item = root->getChildNodes()->at(0);
+    ASSERT_TRUE(item);
+    EXPECT_FALSE(item->set_attribute(a, true));
+    EXPECT_EQ(narrow(root->get_xml()), "<root>t</root>");
+}
+
+std::vector<std::string> walk(omNodeList& list, bool with_next_node) {
+    std::vector<std::string> names;
+    if (with_next_node)
+        while (std::shared_ptr<omElement> item = list.next_node())
+            names.push_back(narrow(item->getNodeName()));
+    else
+        while (++list)
+            names.push_back(narrow(list()->getNodeName()));
+    return names;
+}
+
+TEST(NodeListCursor, WalksOnceThenStartsOver) {
+    auto document = backend().createDocument(SYSTRING("Test"));
+    auto root = document->getDocumentElement();
+    EXPECT_FALSE(++*root->getChildNodes());
+    EXPECT_FALSE(root->getChildNodes()->at(0));
+    const std::vector<std::string> all{"C1", "C2", "C3"};
+    for (const std::string& name : all)
+        root->appendChild(document->createElement(wide(name)));
+    std::shared_ptr<omNodeList> children = root->getChildNodes();
+    EXPECT_TRUE(children->invalid());
+    EXPECT_EQ(walk(*children, false), all);
+    EXPECT_TRUE(children->invalid());
+    EXPECT_EQ(walk(*children, true), all) << "past the end the walk starts over";
+    EXPECT_FALSE(children->at(-1));
+    EXPECT_FALSE(children->at(3));
+}
+
+// A list whose length changes under the cursor, as a live list of another back-end could.
+class ShrinkingList : public omNodeList {
+public:
+    std::shared_ptr<omElement> at(int) override { return nullptr; }
+    int length() const override { return n; }
+    int n = 3;
+};
+
+TEST(NodeListCursor, CursorBeyondAShorterEndStartsOver) {
+    ShrinkingList list;
+    EXPECT_TRUE(++list && ++list && ++list);
+    list.n = 1;
+    EXPECT_TRUE(list.invalid());
+    EXPECT_TRUE(++list);
+    EXPECT_FALSE(list.invalid());
+    EXPECT_FALSE(++list);
+}
+
+TEST(LoadOptions, DefaultsSchemasAndCopies) {
+    omLoadOptions options;
+    EXPECT_EQ(options.validate_mode(), omValidateOff);
+    EXPECT_EQ(options.entity_expansion_limit(), 50000);
+    EXPECT_TRUE(options.disable_entity_resolution());
+    options.add_external_schema(SYSTRING("urn:a"), syPath(SYSTRING("a.xsd")));
+    options.add_external_schema(SYSTRING(""), syPath(SYSTRING("b.xsd")));
+    ASSERT_EQ(options.num_external_schemas(), 2);
+    EXPECT_EQ(narrow(options.external_schema(1).text()), "b.xsd");
+    EXPECT_THROW(options.external_namespace(2), std::out_of_range);
+    EXPECT_THROW(options.external_schema(-1), std::out_of_range);
+    omLoadOptions copy(options);
+    copy.add_external_schema(SYSTRING("c"), syPath(SYSTRING("c.xsd")));
+    copy.set_entity_expansion_limit(99);
+    EXPECT_EQ(options.num_external_schemas(), 2);
+    EXPECT_EQ(options.entity_expansion_limit(), 50000);
+    EXPECT_EQ(narrow(copy.external_namespace(0)), "urn:a");
+}
+
+TEST(ParseError, AFailedLoadFillsTheRecordAndASuccessClearsIt) {
+    Loaded failed = load("<root>\n  <a>\n</root>");
+    EXPECT_FALSE(failed.document);
+    EXPECT_FALSE(failed.error.invalid());
+    EXPECT_EQ(failed.error.line_number(), 3);
+    EXPECT_GT(failed.error.column_number(), 0);
+    omParseError error = failed.error;
+    EXPECT_TRUE(backend().loadDocument(syByteArray("<r/>", 4), omLoadOptions(), error));
+    EXPECT_TRUE(error.invalid());
+    EXPECT_TRUE(error.message().empty());
+}
+
+class NotAFactory : public kuService {};
+
+TEST(ServiceLocation, QualifiedNamesFallBackAndOtherTypesAreSkipped) {
+    std::shared_ptr<omDocumentFactory> registered = lx_register_xml_service();
+    kuServiceName working;
+    auto locate = [&](const char* name) {
+        return kuService::get_instance()->locate_service<omDocumentFactory>(kuServiceName(kuString(name)), working);
+    };
+    EXPECT_EQ(locate("XMLService.v2"), registered);
+    EXPECT_EQ(std::string(working.name().c_str()), "XMLService");
+    EXPECT_FALSE(locate("NoSuchService"));
+    kuService::get_instance()->register_service(kuServiceName(kuString("Other")), std::make_shared<NotAFactory>());
+    EXPECT_FALSE(locate("Other"));
+    kuService::get_instance()->register_service(kuServiceName(kuString("Other")), nullptr);
+}
+
+} // namespace
