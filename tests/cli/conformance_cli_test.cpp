@@ -31,16 +31,6 @@ protected:
     }
 };
 
-TEST_F(ConformanceCommand, AllSuitesPassAgainstTheBackEnd) {
-    const CliRun r = conformance("");
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_EQ(r.out, "omDocumentFactoryUtest: 157 checks, 0 failed\nomNodeUtest: 43 checks, 0 failed\n"
-                     "omNodeListUtest: 65 checks, 0 failed\nomNamedNodeMapUtest: 25 checks, 0 failed\n"
-                     "omElementUtest: 16 checks, 0 failed\nomDocumentUtest: 6 checks, 0 failed\n"
-                     "omTextNodeUtest: 5 checks, 0 failed\nomCommentNodeUtest: 5 checks, 0 failed\n"
-                     "omValidationUtest: 39 checks, 0 failed\n361 passed, 0 failed\n");
-}
-
 TEST_F(ConformanceCommand, SuiteOptionSelectsInSuiteOrderAndUsageErrorsExitWithTwo) {
     const CliRun r = conformance("--suite omTextNodeUtest --suite=omElementUtest --suite omTextNodeUtest");
     EXPECT_EQ(r.status, 0) << r.err;
@@ -82,15 +72,13 @@ TEST_F(ConformanceCommand, FailedChecksAreListedAndExitWithOne) {
     EXPECT_EQ(junit->getDocumentElement()->getAttribute(SYSTRING("failures")).to_utf8(), std::to_string(failures));
 }
 
-TEST_F(ConformanceCommand, JunitFileIsWellFormedWithOneCasePerCheck) {
+TEST_F(ConformanceCommand, AllSuitesPassAndTheJunitFileHasOneCasePerCheck) {
     const CliRun r = conformance("--junit '" + m_dir + "/report.xml'");
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(r.out.rfind("omValidationUtest")),
+              "omValidationUtest: 39 checks, 0 failed\n361 passed, 0 failed\n");
     std::shared_ptr<omDocument> junit = load_junit(m_dir + "/report.xml");
     ASSERT_TRUE(junit);
-    std::shared_ptr<omElement> root = junit->getDocumentElement();
-    EXPECT_EQ(root->getNodeName().to_utf8(), "testsuites");
-    EXPECT_EQ(root->getAttribute(SYSTRING("tests")).to_utf8(), "361");
-    EXPECT_EQ(root->getAttribute(SYSTRING("failures")).to_utf8(), "0");
     EXPECT_EQ(junit->getElementsByTagName(SYSTRING("testsuite"))->length(), 9);
     EXPECT_EQ(junit->getElementsByTagName(SYSTRING("failure"))->length(), 0);
     std::shared_ptr<omNodeList> cases = junit->getElementsByTagName(SYSTRING("testcase"));

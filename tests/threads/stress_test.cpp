@@ -64,8 +64,8 @@ std::string read_all(const std::shared_ptr<omDocument>& doc, const std::string& 
         out += "|unsaved";
     std::string saved(bytes.data(), bytes.size());
     // Files are slow to replace (synced to disk): only some reads save one.
-    if (!save_path.empty() && (!backend().saveDocument(root->getOwnerDocument(), syPath(wide(save_path))) ||
-                               read_bytes(save_path) != saved))
+    if (!save_path.empty() &&
+        (!backend().saveDocument(root->getOwnerDocument(), syPath(wide(save_path))) || read_bytes(save_path) != saved))
         out += "|file differs";
     return out + "|" + saved;
 }
