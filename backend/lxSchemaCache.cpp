@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstring>
 
+#include <libxml/xmlschemastypes.h>
+
 #include "backend/lxFile.h"
 #include "backend/lxString.h"
 
@@ -135,6 +137,10 @@ std::shared_ptr<xmlSchema> lxSchemaCache::get(const omLoadOptions& options, lxPa
 
 std::shared_ptr<xmlSchema> lxSchemaCache::compile(const std::vector<Source>& sources, Entry& entry,
                                                   lxParseSession& session) {
+    // libxml2 builds its table of built-in types on first use, unguarded:
+    // two threads compiling at once would each build one and leak the other.
+    static std::once_flag types_ready;
+    std::call_once(types_ready, [] { xmlSchemaInitTypes(); });
     lxParseSession compiling(lxParseSession::schema_files);
     std::string wrapper = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><xs:schema xmlns:xs=\"";
     wrapper += k_schema_namespace;
