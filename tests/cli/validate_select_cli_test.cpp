@@ -132,7 +132,8 @@ TEST_F(ValidateCli, JunitReportHasOneCasePerFile) {
     EXPECT_EQ(cases->at(0)->getAttribute(SYSTRING("name")).to_utf8(), t + "/a.xml");
     std::shared_ptr<omElement> failure = cases->at(6)->selectSingleNode(SYSTRING("failure"));
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(), "Opening and ending tag mismatch: line line 2 and order");
+    EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(),
+              "Opening and ending tag mismatch: line line 2 and order");
     EXPECT_EQ(failure->get_text().to_utf8(),
               t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order");
 }
