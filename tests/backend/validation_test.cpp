@@ -62,6 +62,16 @@ TEST(Validation, TheFirstFaultCarriesLineAndColumn) {
     }
 }
 
+TEST(Validation, ANamespaceNameWithAnAmpersandIsImported) {
+    TempDir dir;
+    const std::string written = "urn:a&amp;b"; // urn:a&b
+    omLoadOptions options(omValidateOn);
+    options.add_external_schema(wide("urn:a&b"), syPath(wide(dir.write("m.xsd", machine_schema(written)))));
+    Loaded valid = load(machine("1.2", written), options);
+    EXPECT_TRUE(valid.document) << valid.message();
+    EXPECT_FALSE(load(machine("text", written), options).document);
+}
+
 TEST(Validation, MissingOrBrokenSchemasFailWithTheirName) {
     TempDir dir;
     Loaded missing = load(machine("1.2"), no_namespace(dir.file("absent.xsd")));
