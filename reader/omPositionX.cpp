@@ -230,6 +230,19 @@ inline omKind quick_kind(const char* p) {
 
 // "<" + name or "</" + name, each compared as looks_at compares.
 inline bool at_tag_name(const char* p, const char* name, int n) {
+    // The common answer first: "<" + name, with no NUL among the bytes
+    // compared, leaves only the byte after them to check. Anything else is
+    // answered by the full comparison below.
+    if (p[0] == '<') {
+        int i = 0;
+        while (i < n && name[i] != '\0' && p[i + 1] == name[i])
+            ++i;
+        if (i == n) {
+            if (p[n + 1] == '\0')
+                end_error();
+            return true;
+        }
+    }
     if (*p == '\0')
         end_error();
     for (int prefix = 1; prefix <= 2; ++prefix) {
@@ -583,6 +596,37 @@ void setup(char*& cur, char*& start, char*& self_closed) {
 
 // ---- values ----------------------------------------------------------------
 
+namespace {
+
+// Copies n bytes, w <= n <= 2w, as two overlapping moves of w bytes.
+template <int w>
+inline void copy_ends(char* to, const char* from, int n) {
+    char head[w];
+    char tail[w];
+    std::memcpy(head, from, w);
+    std::memcpy(tail, from + n - w, w);
+    std::memcpy(to, head, w);
+    std::memcpy(to + n - w, tail, w);
+}
+
+// memcpy for the short values of attributes and texts: fixed-width moves
+// cost less than a call or a byte loop.
+inline void copy_short(char* to, const char* from, int n) {
+    if (n >= 32)
+        std::memcpy(to, from, static_cast<std::size_t>(n));
+    else if (n >= 16)
+        copy_ends<16>(to, from, n);
+    else if (n >= 8)
+        copy_ends<8>(to, from, n);
+    else if (n >= 4)
+        copy_ends<4>(to, from, n);
+    else
+        for (int i = 0; i < n; ++i)
+            to[i] = from[i];
+}
+
+} // namespace
+
 kuString omValueBuffer::copy(const char* from, int n) {
     constexpr int kSize = 4000; // with the count and malloc's header, within 4 KiB
     constexpr int kLong = 256;
@@ -603,8 +647,7 @@ kuString omValueBuffer::copy(const char* from, int n) {
         m_spare = kSpare;
     }
     char* to = m_ref->chars() + m_used;
-    for (int i = 0; i < n; ++i) // short: a loop costs less than a call
-        to[i] = from[i];
+    copy_short(to, from, n);
     to[n] = '\0';
     m_used += n + 1;
     --m_spare;
