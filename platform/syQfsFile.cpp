@@ -14,15 +14,15 @@ syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
         return;
     }
     // Only a regular file is read, and a FIFO without writer is refused at once
-    // rather than waited on: open without blocking, check, then block again.
+    // rather than waited on: open without blocking, then check.
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return;
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return;
-    // The status flags are O_RDONLY and O_NONBLOCK: clearing them all blocks again.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+    // O_NONBLOCK stays: it has no effect on a regular file's reads.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return;
     }
