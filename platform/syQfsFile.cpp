@@ -1,5 +1,9 @@
 #include "platform/syQfsFile.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,25 +14,29 @@ syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
         return;
     }
     // Only a regular file is read, and a FIFO without writer is refused at once
-    // rather than waited on: open without blocking, check, then block again.
+    // rather than waited on: open without blocking, then check.
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return;
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || !(m_file = ::fdopen(fd, "rb")))
+    // O_NONBLOCK stays: it has no effect on a regular file's reads.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-    // Reads go straight to the system: a reader takes a whole file in one
-    // read, which a stream buffer would only split and copy.
-    if (m_file)
-        std::setvbuf(m_file, nullptr, _IONBF, 0);
+        return;
+    }
+    m_fd = fd;
 }
 
 syQfsFileStdio::~syQfsFileStdio() { syQfsFileStdio::close(); }
 
 int syQfsFileStdio::close() {
+    if (m_fd >= 0) {
+        int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
     if (!m_file)
         return -1;
     int rc = std::fclose(m_file);
@@ -37,19 +45,57 @@ int syQfsFileStdio::close() {
 }
 
 int syQfsFileStdio::seek(long long distance, int origin) {
+    if (m_fd >= 0) {
+        long long base = m_position;
+        if (origin == 2) {
+            struct stat st;
+            if (::fstat(m_fd, &st) != 0)
+                return -1;
+            base = static_cast<long long>(st.st_size);
+        } else if (origin != 1) {
+            base = 0;
+        }
+        // As lseek: a position before the start is refused and changes nothing.
+        if (distance > 0 ? base > LLONG_MAX - distance : base + distance < 0)
+            return -1;
+        m_position = base + distance;
+        return 0;
+    }
     if (!m_file)
         return -1;
     int whence = origin == 2 ? SEEK_END : origin == 1 ? SEEK_CUR : SEEK_SET;
     return ::fseeko(m_file, static_cast<off_t>(distance), whence);
 }
 
-long long syQfsFileStdio::position() { return m_file ? static_cast<long long>(::ftello(m_file)) : -1; }
+long long syQfsFileStdio::position() {
+    if (m_fd >= 0)
+        return m_position;
+    return m_file ? static_cast<long long>(::ftello(m_file)) : -1;
+}
 
 std::size_t syQfsFileStdio::read(void* buffer, std::size_t item_size, std::size_t count) {
-    return m_file ? std::fread(buffer, item_size, count, m_file) : 0;
+    if (m_fd < 0)
+        return m_file ? std::fread(buffer, item_size, count, m_file) : 0;
+    if (item_size == 0 || count == 0 || count > SIZE_MAX / item_size)
+        return 0;
+    // As fread: whole items, read until they are all in or the file ends.
+    char* to = static_cast<char*>(buffer);
+    std::size_t wanted = item_size * count;
+    std::size_t done = 0;
+    while (done < wanted) {
+        ssize_t got = ::pread(m_fd, to + done, wanted - done, static_cast<off_t>(m_position));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+        m_position += got;
+    }
+    return done / item_size;
 }
 
 std::size_t syQfsFileStdio::write(const void* buffer, std::size_t item_size, std::size_t count) {
+    // A file opened for reading is not written.
     return m_file ? std::fwrite(buffer, item_size, count, m_file) : 0;
 }
 

@@ -25,9 +25,11 @@ public:
     virtual int rewind() = 0;
 };
 
-// File object over a C stdio stream, opened by narrow (UTF-8) path. For
-// reading, anything but a regular file (a directory, FIFO, socket or device)
-// is refused at once as if it could not be opened.
+// File object opened by narrow (UTF-8) path. For reading, anything but a
+// regular file (a directory, FIFO, socket or device) is refused at once as if
+// it could not be opened. Writing goes through a C stdio stream; reading goes
+// straight to the descriptor, with the position kept here, so that finding
+// the size and reading a whole file from its start cost one system call each.
 class syQfsFileStdio : public syIQfsFile {
 public:
     syQfsFileStdio(const kuString& path, syQfsMode mode);
@@ -35,7 +37,7 @@ public:
     syQfsFileStdio(const syQfsFileStdio&) = delete;
     syQfsFileStdio& operator=(const syQfsFileStdio&) = delete;
 
-    bool is_open() const override { return m_file != nullptr; }
+    bool is_open() const override { return m_file != nullptr || m_fd >= 0; }
     int close() override;
     int seek(long long distance, int origin) override;
     long long position() override;
@@ -45,6 +47,10 @@ public:
 
 private:
     std::FILE* m_file = nullptr;
+    // The descriptor of a file opened for reading, -1 otherwise, and the
+    // position its next read starts at.
+    int m_fd = -1;
+    long long m_position = 0;
 };
 
 // Shared, counted handle on a file object; it owns the object it is built from.

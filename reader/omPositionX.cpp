@@ -54,7 +54,7 @@ inline bool same_bytes(const char* a, const char* a_end, const char* b, const ch
 // library's scan costs more than the scan itself. With SSE2 it reads aligned
 // 16-byte blocks, which never cross a page: the bytes of a block beyond the
 // NUL (or before p) are read but never looked at, which is why the address
-// sanitizer is kept out of this one function.
+// sanitizer is kept out of this function and find_either.
 #if defined(__SSE2__)
 __attribute__((no_sanitize_address)) inline char* find_char(char* p, char c) {
     if (*p == c)
@@ -76,8 +76,32 @@ __attribute__((no_sanitize_address)) inline char* find_char(char* p, char c) {
     char* found = p + (block - p) + __builtin_ctz(hits);
     return *found == c ? found : nullptr;
 }
+
+// The first a, b or NUL from p on, with the same blocks as find_char.
+__attribute__((no_sanitize_address)) inline const char* find_either(const char* p, char a, char b) {
+    if (*p == a || *p == b || *p == '\0')
+        return p;
+    const __m128i first = _mm_set1_epi8(a);
+    const __m128i second = _mm_set1_epi8(b);
+    const __m128i nul = _mm_setzero_si128();
+    const unsigned skip = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(p) & 15u);
+    const char* block = p - skip;
+    unsigned hits = 0;
+    for (unsigned keep = ~0u << skip; hits == 0; keep = ~0u, block += 16) {
+        __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+        __m128i either = _mm_or_si128(_mm_cmpeq_epi8(bytes, first), _mm_cmpeq_epi8(bytes, second));
+        hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(either, _mm_cmpeq_epi8(bytes, nul)))) & keep;
+    }
+    block -= 16;
+    return p + (block - p) + __builtin_ctz(hits);
+}
 #else
 inline char* find_char(char* p, char c) { return std::strchr(p, c); }
+inline const char* find_either(const char* p, char a, char b) {
+    while (*p != a && *p != b && *p != '\0')
+        ++p;
+    return p;
+}
 #endif
 
 // ---- moving ----------------------------------------------------------------
@@ -206,6 +230,19 @@ inline omKind quick_kind(const char* p) {
 
 // "<" + name or "</" + name, each compared as looks_at compares.
 inline bool at_tag_name(const char* p, const char* name, int n) {
+    // The common answer first: "<" + name, with no NUL among the bytes
+    // compared, leaves only the byte after them to check. Anything else is
+    // answered by the full comparison below.
+    if (p[0] == '<') {
+        int i = 0;
+        while (i < n && name[i] != '\0' && p[i + 1] == name[i])
+            ++i;
+        if (i == n) {
+            if (p[n + 1] == '\0')
+                end_error();
+            return true;
+        }
+    }
     if (*p == '\0')
         end_error();
     for (int prefix = 1; prefix <= 2; ++prefix) {
@@ -234,11 +271,11 @@ inline const char* tag_name(const char* p, const char*& name) {
     if (*p == '/' && *++p == '\0')
         end_error();
     name = p;
-    while (*p != ' ' && *p != '>') {
-        if (*++p == '\0')
-            end_error();
-    }
-    return p;
+    // p holds no NUL, so a NUL found is one the character-wise scan would step onto.
+    const char* end = find_either(p, ' ', '>');
+    if (*end == '\0')
+        end_error();
+    return end;
 }
 
 inline bool closes_itself(const char* p) {
@@ -505,11 +542,9 @@ kuString attribute_at(char*& cur, const kuString& name, const kuString& default_
 
     // step() over the name: a NUL after a character is the NUL the next
     // round finds, so one test per character throws the same end error.
-    while (*cur != ' ' && *cur != '>') {
-        if (*cur == '\0')
-            end_error();
-        ++cur;
-    }
+    cur += find_either(cur, ' ', '>') - cur;
+    if (*cur == '\0')
+        end_error();
     pass_space(cur);
     if (at_tag_end())
         return default_value;
@@ -561,6 +596,37 @@ void setup(char*& cur, char*& start, char*& self_closed) {
 
 // ---- values ----------------------------------------------------------------
 
+namespace {
+
+// Copies n bytes, w <= n <= 2w, as two overlapping moves of w bytes.
+template <int w>
+inline void copy_ends(char* to, const char* from, int n) {
+    char head[w];
+    char tail[w];
+    std::memcpy(head, from, w);
+    std::memcpy(tail, from + n - w, w);
+    std::memcpy(to, head, w);
+    std::memcpy(to + n - w, tail, w);
+}
+
+// memcpy for the short values of attributes and texts: fixed-width moves
+// cost less than a call or a byte loop.
+inline void copy_short(char* to, const char* from, int n) {
+    if (n >= 32)
+        std::memcpy(to, from, static_cast<std::size_t>(n));
+    else if (n >= 16)
+        copy_ends<16>(to, from, n);
+    else if (n >= 8)
+        copy_ends<8>(to, from, n);
+    else if (n >= 4)
+        copy_ends<4>(to, from, n);
+    else
+        for (int i = 0; i < n; ++i)
+            to[i] = from[i];
+}
+
+} // namespace
+
 kuString omValueBuffer::copy(const char* from, int n) {
     constexpr int kSize = 4000; // with the count and malloc's header, within 4 KiB
     constexpr int kLong = 256;
@@ -581,8 +647,7 @@ kuString omValueBuffer::copy(const char* from, int n) {
         m_spare = kSpare;
     }
     char* to = m_ref->chars() + m_used;
-    for (int i = 0; i < n; ++i) // short: a loop costs less than a call
-        to[i] = from[i];
+    copy_short(to, from, n);
     to[n] = '\0';
     m_used += n + 1;
     --m_spare;
