@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "fuzz/memory_file.h"
 #include "platform/syQfsFile.h"
 #include "reader/omXmlFactory.h"
 #include "support.h"
@@ -29,30 +30,6 @@ std::string dumped(const omAbstractXmlReader& reader) {
     reader.dump_error(out);
     return out.str();
 }
-
-class omBytesFile : public syIQfsFile {
-public:
-    explicit omBytesFile(std::string bytes) : m_bytes(std::move(bytes)) {}
-    bool is_open() const override { return true; }
-    int close() override { return 0; }
-    int seek(long long distance, int origin) override {
-        m_pos = (origin == 2 ? static_cast<long long>(m_bytes.size()) : origin == 1 ? m_pos : 0) + distance;
-        return 0;
-    }
-    long long position() override { return m_pos; }
-    std::size_t read(void* buffer, std::size_t, std::size_t count) override {
-        std::size_t n = std::min(count, m_bytes.size() - static_cast<std::size_t>(m_pos));
-        std::memcpy(buffer, m_bytes.data() + m_pos, n);
-        m_pos += static_cast<long long>(n);
-        return n;
-    }
-    std::size_t write(const void*, std::size_t, std::size_t) override { return 0; }
-    int rewind() override { return seek(0, 0); }
-
-private:
-    std::string m_bytes;
-    long long m_pos = 0;
-};
 
 class Random {
 public:
@@ -119,7 +96,7 @@ std::string document(Random& random) {
 // random ones.
 void run_script(const std::string& bytes, unsigned seed, bool walk, std::string& transcript) {
     omSimpleXmlFactory factory;
-    auto reader = factory.create_xml_reader_file(3, syIQfsFileqcPrf(new omBytesFile(bytes)));
+    auto reader = factory.create_xml_reader_file(3, syIQfsFileqcPrf(new omMemoryFile(bytes)));
     Random random(seed);
     for (int step = 0; step < (walk ? 160 : 40); ++step) {
         unsigned op = step == 0 ? 0 : random.below(20);
