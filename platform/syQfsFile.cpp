@@ -13,20 +13,16 @@ syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
         m_file = std::fopen(path.c_str(), "wb");
         return;
     }
-    // Only a regular file is read, and a FIFO without writer is refused at once
-    // rather than waited on: open without blocking, then check.
+    // Only a regular file is opened: a FIFO, socket or device is refused
+    // before opening it could have any effect. Should the path become
+    // something else in between, the open does not block, and the
+    // descriptor's own type is checked where its size is taken (a seek from
+    // the end), which is where a whole-file read begins. O_NONBLOCK stays: it
+    // has no effect on a regular file's reads.
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return;
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    // O_NONBLOCK stays: it has no effect on a regular file's reads.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return;
-    }
-    m_fd = fd;
+    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 }
 
 syQfsFileStdio::~syQfsFileStdio() { syQfsFileStdio::close(); }
@@ -49,7 +45,7 @@ int syQfsFileStdio::seek(long long distance, int origin) {
         long long base = m_position;
         if (origin == 2) {
             struct stat st;
-            if (::fstat(m_fd, &st) != 0)
+            if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
                 return -1;
             base = static_cast<long long>(st.st_size);
         } else if (origin != 1) {
