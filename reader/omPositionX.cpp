@@ -104,6 +104,18 @@ inline const char* find_either(const char* p, char a, char b) {
 }
 #endif
 
+// find_either(p, ' ', '>') for a name. Names are short and their lengths
+// repeat, so a byte loop, whose branches the processor foresees, beats the
+// block scan, whose result every later step waits for; a long name is left to
+// the block scan.
+inline const char* space_or_close(const char* p) {
+    for (int i = 0; i < 16; ++i, ++p) {
+        if (*p == ' ' || *p == '>' || *p == '\0')
+            return p;
+    }
+    return find_either(p, ' ', '>');
+}
+
 // ---- moving ----------------------------------------------------------------
 
 inline void step(char*& cur) {
@@ -141,9 +153,19 @@ inline void pass_space(char*& cur) {
 
 // read_string_to_char's scan: cur ends on c.
 inline void to_char(char*& cur, char c) {
-    if (*cur == c)
-        return;
-    char* found = find_char(cur, c);
+    // Most runs are short: a byte loop first, as for names.
+    char* p = cur;
+    for (int i = 0; i < 16; ++i, ++p) {
+        if (*p == c) {
+            cur = p;
+            return;
+        }
+        if (*p == '\0') {
+            cur = p;
+            end_error();
+        }
+    }
+    char* found = find_char(p, c);
     if (!found || *found == '\0') {
         cur += std::strlen(cur);
         end_error();
@@ -272,7 +294,7 @@ inline const char* tag_name(const char* p, const char*& name) {
         end_error();
     name = p;
     // p holds no NUL, so a NUL found is one the character-wise scan would step onto.
-    const char* end = find_either(p, ' ', '>');
+    const char* end = space_or_close(p);
     if (*end == '\0')
         end_error();
     return end;
@@ -542,7 +564,7 @@ kuString attribute_at(char*& cur, const kuString& name, const kuString& default_
 
     // step() over the name: a NUL after a character is the NUL the next
     // round finds, so one test per character throws the same end error.
-    cur += find_either(cur, ' ', '>') - cur;
+    cur += space_or_close(cur) - cur;
     if (*cur == '\0')
         end_error();
     pass_space(cur);
@@ -580,7 +602,10 @@ void setup(char*& cur, char*& start, char*& self_closed) {
     // A self-closing element has no content: its scan stays on its own start
     // tag, where inside_own_start_tag() recognises it. self_closing_tag and
     // skip_tag share one scan to the tag's '>'.
-    char* end = find_char(cur, '>');
+    // The name first, by itself: most tags end with it.
+    char* end = cur + (space_or_close(cur) - cur);
+    if (*end != '>')
+        end = find_char(end, '>');
     if (!end)
         end_error();
     if (cur == start && end[-1] == '/') {
