@@ -658,24 +658,30 @@ kuString omValueBuffer::copy(const char* from, int n) {
     constexpr int kSpare = 64;
     if (n <= 0 || n >= kLong)
         return span_string(from, from + n);
+    // The members are read once and written once: a member written here and
+    // read again at once, as a wider word together with its neighbour, would
+    // wait for the write.
+    int used = m_used;
+    int spare = m_spare;
     // Once no returned string holds the buffer, it is filled from its start.
-    if (m_ref && m_ref->count.load(std::memory_order_acquire) == 1 + m_spare)
-        m_used = 0;
-    if (!m_ref || m_used + n + 1 > kSize) {
+    if (m_ref && m_ref->count.load(std::memory_order_acquire) == 1 + spare)
+        used = 0;
+    if (!m_ref || used + n + 1 > kSize) {
         kuRef* fresh = kuRef::make(kSize - 1);
         drop();
         m_ref = fresh;
-        m_used = 0;
+        used = 0;
+        spare = 0;
     }
-    if (m_spare == 0) {
+    if (spare == 0) {
         m_ref->count.fetch_add(kSpare, std::memory_order_relaxed);
-        m_spare = kSpare;
+        spare = kSpare;
     }
-    char* to = m_ref->chars() + m_used;
+    char* to = m_ref->chars() + used;
     copy_short(to, from, n);
     to[n] = '\0';
-    m_used += n + 1;
-    --m_spare;
+    m_used = used + n + 1;
+    m_spare = spare - 1;
     return kuString(m_ref, to, n);
 }
 
