@@ -104,17 +104,19 @@ inline const char* find_either(const char* p, char a, char b) {
 }
 #endif
 
-// find_either(p, ' ', '>') for a name. Names are short and their lengths
-// repeat, so a byte loop, whose branches the processor foresees, beats the
-// block scan, whose result every later step waits for; a long name is left to
-// the block scan.
-inline const char* space_or_close(const char* p) {
+// find_either for the short runs that names, attribute values and most texts
+// between tags are. Their lengths repeat, so a byte loop, whose branches the
+// processor foresees, beats the block scan, whose result every later step
+// waits for; a long run is left to the block scan.
+inline const char* first_of(const char* p, char a, char b) {
     for (int i = 0; i < 16; ++i, ++p) {
-        if (*p == ' ' || *p == '>' || *p == '\0')
+        if (*p == a || *p == b || *p == '\0')
             return p;
     }
-    return find_either(p, ' ', '>');
+    return find_either(p, a, b);
 }
+
+inline const char* space_or_close(const char* p) { return first_of(p, ' ', '>'); }
 
 // ---- moving ----------------------------------------------------------------
 
@@ -153,24 +155,9 @@ inline void pass_space(char*& cur) {
 
 // read_string_to_char's scan: cur ends on c.
 inline void to_char(char*& cur, char c) {
-    // Most runs are short: a byte loop first, as for names.
-    char* p = cur;
-    for (int i = 0; i < 16; ++i, ++p) {
-        if (*p == c) {
-            cur = p;
-            return;
-        }
-        if (*p == '\0') {
-            cur = p;
-            end_error();
-        }
-    }
-    char* found = find_char(p, c);
-    if (!found || *found == '\0') {
-        cur += std::strlen(cur);
+    cur += first_of(cur, c, c) - cur;
+    if (*cur == '\0')
         end_error();
-    }
-    cur = found;
 }
 
 inline void pass_tag(char*& cur) {
