@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 
 #include "factory/omDocumentFactory.h"
@@ -9,7 +11,7 @@ class lxSchemaCache;
 // The document factory of the libxml2 back-end. Safe to use from any number
 // of threads at once (see omDocumentFactory); compiled schema sets are shared
 // between loads through a cache that never holds its lock while compiling.
-class lxDocumentFactory : public omDocumentFactory {
+class OMXML_BACKEND_API lxDocumentFactory : public omDocumentFactory {
 public:
     lxDocumentFactory();
     ~lxDocumentFactory() override;
@@ -30,4 +32,4 @@ private:
 
 // Creates a factory, registers it with kuService::get_instance() under
 // "XMLService" and returns it.
-std::shared_ptr<omDocumentFactory> lx_register_xml_service();
+OMXML_BACKEND_API std::shared_ptr<omDocumentFactory> lx_register_xml_service();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "dom/omNode.h"
 
 // Character data: text and comment nodes. For both, getData(), get_text()
 // and getNodeValue() return the same string.
-class omCharacterData : public virtual omNode {
+class OMXML_API omCharacterData : public virtual omNode {
 public:
     omCharacterData() = default;
     ~omCharacterData() override = default;
@@ -13,14 +15,14 @@ public:
 };
 
 // A text node; get_xml() escapes "&", "<" and ">".
-class omTextNode : public omCharacterData {
+class OMXML_API omTextNode : public omCharacterData {
 public:
     omTextNode() = default;
     ~omTextNode() override = default;
 };
 
 // A comment node; get_xml() writes "<!--", the data unchanged, "-->".
-class omCommentNode : public omCharacterData {
+class OMXML_API omCommentNode : public omCharacterData {
 public:
     omCommentNode() = default;
     ~omCommentNode() override = default;

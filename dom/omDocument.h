@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 
 #include "dom/omNode.h"
@@ -13,7 +15,7 @@ class omTextNode;
 // A document: the root object through which all other nodes are made.
 // Created nodes belong to the document but are detached until inserted.
 // Threads: see omNode; creating a node changes the document.
-class omDocument : public virtual omNode {
+class OMXML_API omDocument : public virtual omNode {
 public:
     omDocument() = default;
     ~omDocument() override = default;

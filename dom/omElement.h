@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 
 #include "dom/omNode.h"
@@ -10,7 +12,7 @@ class omNodeList;
 // (text and comment children are handed out as elements too).
 // Threads: see omNode. selectNodes, selectSingleNode and getElementsByTagName
 // are reads: each XPath evaluation has its own state.
-class omElement : public virtual omNode {
+class OMXML_API omElement : public virtual omNode {
 public:
     omElement() = default;
     ~omElement() override = 0;

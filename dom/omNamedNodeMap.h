@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 
 #include "platform/syString.h"
@@ -10,7 +12,7 @@ class omNode;
 // are attribute nodes (name from getNodeName, value from getNodeValue).
 // Threads: the getters are reads of the document (see omNode); removing or
 // setting an item changes it.
-class omNamedNodeMap {
+class OMXML_API omNamedNodeMap {
 public:
     omNamedNodeMap() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 
 #include "platform/syString.h"
@@ -22,7 +24,7 @@ class omNodeList;
 // set_text, normalize, cloneNode and the document's create operations among
 // them) needs it to itself: no other thread may use the document meanwhile.
 // Handles, and the document they keep alive, may be dropped on any thread.
-class omNode {
+class OMXML_API omNode {
 public:
     omNode() = default;
     virtual ~omNode() = default;

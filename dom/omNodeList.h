@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -11,7 +13,7 @@ class omElement;
 // Threads: at() and length() may be called from several threads at once; the
 // cursor (operator(), ++, reset, next_node) is state of the list object, which
 // then belongs to one thread at a time. Dropping a list is safe on any thread.
-class omNodeList {
+class OMXML_API omNodeList {
 public:
     omNodeList() = default;
     virtual ~omNodeList() = default;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "dom/omNode.h"
 
 // A processing instruction. Unlike the other node kinds it holds its own,
 // non-virtual omNode part.
-class omProcessingInstruction : public omNode {
+class OMXML_API omProcessingInstruction : public omNode {
 public:
     omProcessingInstruction() = default;
     ~omProcessingInstruction() override = default;

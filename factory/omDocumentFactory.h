@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 
 #include "dom/omDocument.h"
@@ -17,7 +19,7 @@
 // without validation, and saves of different documents run in parallel;
 // saving a document only reads it, so several threads may save (and read) the
 // same document at once, but not while another thread changes it.
-class omDocumentFactory : public kuService {
+class OMXML_API omDocumentFactory : public kuService {
 public:
     omDocumentFactory() = default;
     ~omDocumentFactory() override = 0;
@@ -40,5 +42,5 @@ inline omDocumentFactory::~omDocumentFactory() = default;
 
 // The registry's typed look-up for document factories.
 template <>
-std::shared_ptr<omDocumentFactory> kuService::locate_service<omDocumentFactory>(const kuServiceName& name,
-                                                                                kuServiceName& working);
+OMXML_API std::shared_ptr<omDocumentFactory> kuService::locate_service<omDocumentFactory>(const kuServiceName& name,
+                                                                                          kuServiceName& working);

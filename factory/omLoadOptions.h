@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +15,7 @@ enum omValidateMode {
 };
 
 // Options of one load request: schema validation and entity handling.
-class omLoadOptions {
+class OMXML_API omLoadOptions {
 public:
     omLoadOptions() = default;
     omLoadOptions(omValidateMode mode) : m_validate_mode(mode) {}

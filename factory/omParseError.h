@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstdint>
 
 #include "platform/syString.h"
 
 // What went wrong in a failed load, and where. invalid() is true while the
 // record holds no error, so callers test error.invalid() for success.
-class omParseError {
+class OMXML_API omParseError {
 public:
     omParseError() = default;
     explicit omParseError(const syString& message) : m_message(message), m_invalid(false) {}

@@ -1,4 +1,6 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 // The library's version, "MAJOR.MINOR.PATCH".
-const char* om_version();
+OMXML_API const char* om_version();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 
 #include "platform/kuString.h"
 
 // A service name. Qualifications are separated by '.'; dequalify() drops the
 // last one ("a.b.c" -> "a.b" -> "a" -> invalid).
-class kuServiceName {
+class OMXML_PLATFORM_API kuServiceName {
 public:
     kuServiceName() = default;
     explicit kuServiceName(const kuString& name) : m_name(name) {}
@@ -26,7 +28,7 @@ private:
 // Threads: the registry may be used from any thread; a service it replaces or
 // removes is destroyed after its lock is released, so a destructor may use
 // the registry.
-class kuService {
+class OMXML_PLATFORM_API kuService {
 public:
     kuService() = default;
     kuService(const kuService&) = delete;

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <atomic>
 #include <cstddef>
 #include <iosfwd>
 
 // Counted buffer shared by copies of a kuString. The characters follow the
 // header in the same allocation, NUL-terminated.
-struct kuRef {
+struct OMXML_PLATFORM_API kuRef {
     std::atomic<int> count;
     int length;
 
@@ -15,15 +17,15 @@ struct kuRef {
     static void release(kuRef* ref);
 };
 
-struct kuStringArray {};
-struct kuStringLit {};
+struct OMXML_PLATFORM_API kuStringArray {};
+struct OMXML_PLATFORM_API kuStringLit {};
 
 // Narrow string with a shared, atomically counted buffer. A string over a
 // literal (kuStringLit, ku_lit) points at the literal and owns nothing.
 // A string never given a value is invalid(); it reads as empty.
 // Threads: any number of threads may read one string at once; copies on
 // different threads share a buffer safely (its count is atomic).
-class kuString {
+class OMXML_PLATFORM_API kuString {
 public:
     kuString() = default;
     kuString(const char* text);
@@ -71,4 +73,4 @@ kuString ku_lit(const char (&literal)[N]) {
     return kuString(kuStringLit(), literal, static_cast<int>(N - 1));
 }
 
-std::ostream& operator<<(std::ostream& out, const kuString& s);
+OMXML_PLATFORM_API std::ostream& operator<<(std::ostream& out, const kuString& s);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -8,7 +10,7 @@
 // harness counts them and prints every failed one. A test program captures
 // reports by deriving from it and overriding utest_handler and printf.
 // get_tester() is the process-wide harness that suites report to.
-class kuUnitTest {
+class OMXML_PLATFORM_API kuUnitTest {
 public:
     kuUnitTest();
     virtual ~kuUnitTest();
@@ -17,7 +19,7 @@ public:
 
     virtual void utest_handler(int pass, const char* expression, const char* source_path, int line,
                                const char* description, const char* function);
-    virtual void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    virtual void printf(const char* format, ...) OMXML_PRINTF_FORMAT(2, 3);
 
     static kuUnitTest* get_tester();
     // Installs the process-wide harness (null for none); returns the previous one.
@@ -26,7 +28,7 @@ public:
     // Formats a description. The text stays valid until release_varargs() or
     // until the process ends, so nested steps may format and record in any
     // order before the outer check uses its text.
-    static const char* build_varargs(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    static const char* build_varargs(const char* format, ...) OMXML_PRINTF_FORMAT(1, 2);
     static void release_varargs();
 
     // printf-style formatting for harnesses that override printf.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstddef>
 #include <vector>
 
 // Growable character array. Storage is left uninitialised when it grows, so
 // a buffer about to be filled by a read is not cleared first.
-class charqcDynArr {
+class OMXML_PLATFORM_API charqcDynArr {
 public:
     charqcDynArr() = default;
     charqcDynArr(const charqcDynArr&) = delete;
@@ -34,7 +36,7 @@ private:
 
 // Growable array of untyped pointers, built from an initial capacity and a
 // growth step. New slots hold null.
-class kuAnyqcPageArrINTERNALqcDynArr {
+class OMXML_PLATFORM_API kuAnyqcPageArrINTERNALqcDynArr {
 public:
     kuAnyqcPageArrINTERNALqcDynArr(int capacity, int growth);
 

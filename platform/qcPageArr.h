@@ -1,11 +1,13 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <deque>
 
 #include "platform/kuString.h"
 
 // Paged array of kuString: elements never move once stored.
-class kuStringqcPageArr {
+class OMXML_PLATFORM_API kuStringqcPageArr {
 public:
     void append(const kuString& s) { m_items.push_back(s); }
     // Grows the size to i + 1 when i is at or beyond it.

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 // Marker of a shared owner's constructor for an object owned elsewhere.
 enum qcPrfExternMarker { qcPrfExtern };
 
 // Deleter of shared owners whose object is owned elsewhere: when the last
 // share goes it is handed the pointer and leaves the object alone. Its type
 // tells such owners apart (std::get_deleter).
-class qcPrfExternalDeleter {
+class OMXML_PLATFORM_API qcPrfExternalDeleter {
 public:
     qcPrfExternalDeleter() = default;
     qcPrfExternalDeleter(const qcPrfExternalDeleter&) = default;

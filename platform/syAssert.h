@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 // The platform's assertion mechanism. A failed SY_ASSERT is reported to the
 // current hook and execution goes on; it never aborts the process. The
 // default hook writes one line to stderr.
 using syAssertHook = void (*)(const char* expression, const char* file, int line, const char* function);
 
 // Installs a hook (null restores the default) and returns the previous one.
-syAssertHook sy_set_assert_hook(syAssertHook hook);
-void sy_assert_failed(const char* expression, const char* file, int line, const char* function);
+OMXML_PLATFORM_API syAssertHook sy_set_assert_hook(syAssertHook hook);
+OMXML_PLATFORM_API void sy_assert_failed(const char* expression, const char* file, int line, const char* function);
 
 #define SY_ASSERT(cond) ((cond) ? (void)0 : sy_assert_failed(#cond, __FILE__, __LINE__, __func__))

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstddef>
 #include <string>
 
 // A byte buffer, such as a document held in memory.
-class syByteArray {
+class OMXML_PLATFORM_API syByteArray {
 public:
     syByteArray() = default;
     syByteArray(const void* data, std::size_t count) : m_bytes(static_cast<const char*>(data), count) {}

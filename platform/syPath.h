@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstdio>
 
 #include "platform/kuString.h"
@@ -12,7 +14,7 @@ class syIStringEncoding;
 // A file path. The text is kept as given and handed to the file system as
 // UTF-8, byte for byte: blanks, U+00A0, '%' and letters outside ASCII pass
 // through unchanged.
-class syPath {
+class OMXML_PLATFORM_API syPath {
 public:
     syPath() = default;
     syPath(const syString& text, const syIFileOps* ops = nullptr, const syIStringEncoding* encoding = nullptr);

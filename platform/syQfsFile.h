@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -12,7 +14,7 @@ enum { syQfsRead = 0, syQfsWrite = 1 };
 
 // A file object. A file that could not be opened reports failure from every
 // operation: seek and position give -1, read and write 0 items.
-class syIQfsFile {
+class OMXML_PLATFORM_API syIQfsFile {
 public:
     virtual ~syIQfsFile() = default;
     virtual bool is_open() const = 0;
@@ -30,7 +32,7 @@ public:
 // it could not be opened. Writing goes through a C stdio stream; reading goes
 // straight to the descriptor, with the position kept here, so that finding
 // the size and reading a whole file from its start cost one system call each.
-class syQfsFileStdio : public syIQfsFile {
+class OMXML_PLATFORM_API syQfsFileStdio : public syIQfsFile {
 public:
     syQfsFileStdio(const kuString& path, syQfsMode mode);
     ~syQfsFileStdio() override;
@@ -54,7 +56,7 @@ private:
 };
 
 // Shared, counted handle on a file object; it owns the object it is built from.
-class syIQfsFileqcPrf {
+class OMXML_PLATFORM_API syIQfsFileqcPrf {
 public:
     syIQfsFileqcPrf() = default;
     explicit syIQfsFileqcPrf(syIQfsFile* file) : m_file(file) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <atomic>
 #include <cstddef>
 #include <iosfwd>
@@ -15,7 +17,7 @@ enum syStringEncoding { syStringUTF8 };
 #define SYSTRING(text) syString(sySTRING_L, L##text)
 
 // A position inside a syString; end() is one past the last character.
-class syStringPos {
+class OMXML_PLATFORM_API syStringPos {
 public:
     syStringPos() = default;
     explicit syStringPos(std::size_t index) : m_index(index) {}
@@ -34,7 +36,7 @@ private:
 // Threads: any number of threads may read one string at once, convert()
 // included (the first conversion is kept and shared); a thread that changes
 // a string needs it to itself.
-class syString {
+class OMXML_PLATFORM_API syString {
 public:
     syString() = default;
     syString(syStringLiteral, const wchar_t* text);
@@ -81,4 +83,4 @@ private:
     mutable std::atomic<const std::string*> m_utf8{nullptr};
 };
 
-std::ostream& operator<<(std::ostream& out, const syString& s);
+OMXML_PLATFORM_API std::ostream& operator<<(std::ostream& out, const syString& s);

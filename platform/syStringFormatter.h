@@ -1,11 +1,13 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <cstddef>
 
 #include "platform/syString.h"
 
 // One argument of syStringFormatter::format, captured with its type.
-class syFormatArg {
+class OMXML_PLATFORM_API syFormatArg {
 public:
     enum Kind { None, Signed, Unsigned, Double, WideText, NarrowText };
 
@@ -43,7 +45,7 @@ private:
 // "C" locale: a point is the decimal separator whatever LC_NUMERIC says.
 // Arguments are typed, so a mismatch cannot read garbage: a value given for
 // another conversion is written in its own natural form.
-class syStringFormatter {
+class OMXML_PLATFORM_API syStringFormatter {
 public:
     template <class... Args>
     static syString format(const wchar_t* format, const Args&... args) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "platform/syString.h"
 
 // Outcome of a locale parse: whether a number was read, where the parse
@@ -23,12 +25,12 @@ private:
 // LC_NUMERIC locale. Leading blanks are not accepted; the parse stops at the
 // first character that cannot continue the number. Callers that want the
 // whole string compare position() with the string's end().
-class syStringLocaleIntParser {
+class OMXML_PLATFORM_API syStringLocaleIntParser {
 public:
     syStringLocaleParseResult<int> parse(const syString& text) const;
 };
 
-class syStringLocaleDoubleParser {
+class OMXML_PLATFORM_API syStringLocaleDoubleParser {
 public:
     syStringLocaleParseResult<double> parse(const syString& text) const;
 };

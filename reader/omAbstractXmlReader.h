@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <iosfwd>
 
 #include "platform/kuString.h"
 
 // The interface of every simple pull reader. The order of the virtual
 // operations is fixed: callers and readers are built separately against it.
-class omAbstractXmlReader {
+class OMXML_API omAbstractXmlReader {
 public:
     virtual bool read_file() = 0;
     // The declared encoding; "Unknown" for a reader that knows none.

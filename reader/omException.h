@@ -1,11 +1,13 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "platform/kuString.h"
 
 // The reader's error objects. The cursor throws them by value when it meets
 // malformed or truncated input; the reader catches them by reference to
 // omException and records explanation(), which always ends in one line feed.
-class omException {
+class OMXML_API omException {
 public:
     virtual kuString explanation() = 0;
     virtual ~omException();
@@ -17,7 +19,7 @@ protected:
 };
 
 // A closing tag that does not match, or no start tag where one must be.
-class omTagException : public omException {
+class OMXML_API omTagException : public omException {
 public:
     explicit omTagException(const kuString& tag);
     omTagException(const omTagException& other);
@@ -30,7 +32,7 @@ private:
 };
 
 // The scan would consume the buffer's last character or stand on its NUL.
-class omEndException : public omException {
+class OMXML_API omEndException : public omException {
 public:
     omEndException();
     omEndException(const omEndException& other);
@@ -40,7 +42,7 @@ public:
 };
 
 // Another character stood where m_expected was required.
-class omCharException : public omException {
+class OMXML_API omCharException : public omException {
 public:
     explicit omCharException(char expected);
     omCharException(const omCharException& other);

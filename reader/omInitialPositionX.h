@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "reader/omPositionX.h"
 
 // The document-level cursor: placed at the buffer's first character, it reads
 // the XML declaration; the reader then enters the root element from it with
 // go_to_sub_tag. Each declaration operation starts again from the buffer's
 // first character and leaves m_current after what it read.
-class omInitialPositionX : public omPositionX {
+class OMXML_API omInitialPositionX : public omPositionX {
 public:
     explicit omInitialPositionX(char* buffer) : omPositionX(buffer) {}
 

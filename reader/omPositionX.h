@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "platform/kuMarkers.h"
 #include "platform/kuString.h"
 
@@ -7,7 +9,7 @@
 // copied into one shared, counted buffer rather than one allocation each.
 // Every returned string shares the buffer; once none does any more, the
 // buffer is filled again from its start. Long values get their own.
-class omValueBuffer {
+class OMXML_API omValueBuffer {
 public:
     omValueBuffer() = default;
     omValueBuffer(const omValueBuffer&) = delete;
@@ -42,7 +44,7 @@ private:
 // Once a scan has checked the closing tag, the cursor remembers where its
 // content ends, so stepping over the element or closing it again reads
 // nothing twice (the cursor is moved only by its own scans).
-class omPositionX {
+class OMXML_API omPositionX {
 public:
     explicit omPositionX(char* p) : m_current(p), m_object_start(p) {}
     ~omPositionX() {}

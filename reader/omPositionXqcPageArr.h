@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <initializer_list>
 
 #include "platform/kuMarkers.h"
@@ -9,7 +11,7 @@
 // Element of the paged array: the single owner of one cursor, null when empty.
 // Copying transfers: the target takes the source's cursor and the source is
 // left null (the source is const only in signature, as in the family's owners).
-class omPositionXqcPageArrPrgqcPrg {
+class OMXML_API omPositionXqcPageArrPrgqcPrg {
 public:
     omPositionXqcPageArrPrgqcPrg() = default;
     explicit omPositionXqcPageArrPrgqcPrg(omPositionX* position) : m_position(position) {}
@@ -29,7 +31,7 @@ private:
 // Lowering the size without freeing keeps the cursors above it owned and
 // alive until their slot is reused, their block destroyed or the array
 // destroyed. Every copying operation transfers ownership element by element.
-class omPositionXqcPageArrPrgqcPrgqcPageArr {
+class OMXML_API omPositionXqcPageArrPrgqcPrgqcPageArr {
 public:
     using Element = omPositionXqcPageArrPrgqcPrg;
 
@@ -100,7 +102,7 @@ private:
 };
 
 // Walks an array's elements in order, block by block.
-class omPositionXqcPageArrPrgqcPrgqcPageArrqcIterator {
+class OMXML_API omPositionXqcPageArrPrgqcPrgqcPageArrqcIterator {
 public:
     explicit omPositionXqcPageArrPrgqcPrgqcPageArrqcIterator(const omPositionXqcPageArrPrgqcPrgqcPageArr* array);
     void reset() { m_left = 0; }

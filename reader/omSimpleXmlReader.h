@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <iosfwd>
 #include <memory>
 #include <vector>
@@ -20,7 +22,7 @@ class omSimpleXmlFactory;
 // from then on the reader is failed for good and answers every walking
 // operation with false, the caller's default or an empty string.
 // Readers are made by omSimpleXmlFactory.
-class omSimpleXmlReader : public omAbstractXmlReader {
+class OMXML_API omSimpleXmlReader : public omAbstractXmlReader {
 public:
     // True when the file is read and its declaration accepted. A second call
     // first leaves every entered element; the error state stays.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 
 #include "platform/kuMarkers.h"
@@ -9,7 +11,7 @@
 
 // Makes a reader on the file at a path. The release marker says the caller
 // owns the result; it selects nothing.
-class omIXmlPathFactory {
+class OMXML_API omIXmlPathFactory {
 public:
     virtual std::unique_ptr<omAbstractXmlReader> create_xml_reader_path(kuPtrRelease release,
                                                                         const syPath& path) const = 0;
@@ -17,7 +19,7 @@ public:
 };
 
 // Makes a reader on a file object the caller already holds a handle on.
-class omIXmlFileFactory {
+class OMXML_API omIXmlFileFactory {
 public:
     virtual std::unique_ptr<omAbstractXmlReader> create_xml_reader_file(kuPtrRelease release,
                                                                         const syIQfsFileqcPrf& file) const = 0;
@@ -28,7 +30,7 @@ public:
 // read_file. A reader made from a path owns its file object alone, so the file
 // is closed when the reader is destroyed; a reader made from a handle shares
 // the file object with the caller.
-class omSimpleXmlFactory : public omIXmlPathFactory, public omIXmlFileFactory {
+class OMXML_API omSimpleXmlFactory : public omIXmlPathFactory, public omIXmlFileFactory {
 public:
     omSimpleXmlFactory() = default;
     std::unique_ptr<omAbstractXmlReader> create_xml_reader_path(kuPtrRelease release,

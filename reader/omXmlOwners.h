@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 #include <utility>
 
@@ -47,7 +49,7 @@ using omAbstractXmlReaderqcPrg = omSingleOwner<omAbstractXmlReader>;
 // Shared, counted owner of a reader. A reader owned elsewhere is shared with
 // the qcPrfExtern constructor: its last share hands the pointer to a
 // qcPrfExternalDeleter instead of deleting it.
-class omAbstractXmlReaderqcPrf {
+class OMXML_API omAbstractXmlReaderqcPrf {
 public:
     omAbstractXmlReaderqcPrf() = default;
     explicit omAbstractXmlReaderqcPrf(omAbstractXmlReader* p) : m_p(p) {}

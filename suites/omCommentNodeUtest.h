@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
 
 // Conformance suite of omCommentNode: getData, get_text, getNodeValue and the
 // unescaped get_xml of a comment.
-class omCommentNodeUtest {
+class OMXML_API omCommentNodeUtest {
 public:
     explicit omCommentNodeUtest(kuUnitTest* tester);
     ~omCommentNodeUtest();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include <memory>
 #include <vector>
 
@@ -14,7 +16,7 @@ class kuUnitTest;
 // Conformance suite of a document factory and the documents it makes. Every
 // case runs twice: on the factory given, then on the one located as
 // "XMLService" after registering it.
-class omDocumentFactoryUtest {
+class OMXML_API omDocumentFactoryUtest {
 public:
     explicit omDocumentFactoryUtest(kuUnitTest* tester);
     ~omDocumentFactoryUtest();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
 
 // Conformance suite of omDocument: getElementsByTagName on a loaded document.
-class omDocumentUtest {
+class OMXML_API omDocumentUtest {
 public:
     explicit omDocumentUtest(kuUnitTest* tester);
     ~omDocumentUtest();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
 
 // Conformance suite of omElement: XPath selection with selectNodes and
 // selectSingleNode, and an attribute whose value is empty.
-class omElementUtest {
+class OMXML_API omElementUtest {
 public:
     explicit omElementUtest(kuUnitTest* tester);
     ~omElementUtest();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
 
 // Conformance suite of omNamedNodeMap, an element's live attribute map:
 // length, walking by index, look-up, removal and setting attribute nodes.
-class omNamedNodeMapUtest {
+class OMXML_API omNamedNodeMapUtest {
 public:
     explicit omNamedNodeMapUtest(kuUnitTest* tester);
     ~omNamedNodeMapUtest();

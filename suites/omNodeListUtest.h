@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
 
 // Conformance suite of omNodeList: indexed access to a child list and its two
 // ways of iteration, at the end of the list and after reset.
-class omNodeListUtest {
+class OMXML_API omNodeListUtest {
 public:
     explicit omNodeListUtest(kuUnitTest* tester);
     ~omNodeListUtest();

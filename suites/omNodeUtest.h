@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
@@ -7,7 +9,7 @@ class kuUnitTest;
 // Conformance suite of the tree operations of omNode: set_text, walking
 // siblings and parents, and appendChild, insertBefore, replaceChild and
 // removeChild.
-class omNodeUtest {
+class OMXML_API omNodeUtest {
 public:
     explicit omNodeUtest(kuUnitTest* tester);
     ~omNodeUtest();

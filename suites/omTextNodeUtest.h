@@ -1,12 +1,14 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
 
 // Conformance suite of omTextNode: getData, get_text, getNodeValue and the
 // escaping get_xml of a text node.
-class omTextNodeUtest {
+class OMXML_API omTextNodeUtest {
 public:
     explicit omTextNodeUtest(kuUnitTest* tester);
     ~omTextNodeUtest();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "platform/syPath.h"
 #include "platform/syString.h"
 
 // File utilities of the conformance suites: data files named uniquely for the
 // running process.
-class omUtestUtils {
+class OMXML_API omUtestUtils {
 public:
     omUtestUtils() = delete;
 

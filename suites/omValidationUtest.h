@@ -1,5 +1,7 @@
 #pragma once
 
+#include "omxmlExport.h"
+
 #include "factory/omDocumentFactory.h"
 #include "platform/kuString.h"
 #include "platform/syPath.h"
@@ -9,7 +11,7 @@ class kuUnitTest;
 // Conformance suite of schema validation while loading: missing schemas,
 // namespace and no-namespace schemas under unusual file names, and two
 // schemas applied together.
-class omValidationUtest {
+class OMXML_API omValidationUtest {
 public:
     explicit omValidationUtest(kuUnitTest* tester);
     ~omValidationUtest();
