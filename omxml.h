@@ -1,32 +1,26 @@
 #pragma once
 
-// Umbrella header: every public header of omxml and of its platform stand-ins.
+/// @file
+/// The umbrella header: what a program that reads XML files or works with
+/// documents uses. The conformance suites have their own umbrella,
+/// omxmlSuites.h; the document back-end's factory is
+/// backend/lxDocumentFactory.h. The reader's cursors, owners and paged array
+/// (reader/omPositionX.h and the others) are installed for reader
+/// implementations, not included here.
+
+#include "omxmlExport.h"
 
 #include "platform/kuMarkers.h"
 #include "platform/kuService.h"
 #include "platform/kuString.h"
-#include "platform/kuUnitTest.h"
-#include "platform/qcDynArr.h"
-#include "platform/qcPageArr.h"
-#include "platform/qcPrf.h"
 #include "platform/syAssert.h"
 #include "platform/syByteArray.h"
-#include "platform/syMemory.h"
 #include "platform/syPath.h"
-#include "platform/syProcessControl.h"
 #include "platform/syQfsFile.h"
 #include "platform/syString.h"
-#include "platform/syStringFormatter.h"
-#include "platform/syStringLocaleParser.h"
 
 #include "reader/omAbstractXmlReader.h"
-#include "reader/omException.h"
-#include "reader/omInitialPositionX.h"
-#include "reader/omPositionX.h"
-#include "reader/omPositionXqcPageArr.h"
-#include "reader/omSimpleXmlReader.h"
 #include "reader/omXmlFactory.h"
-#include "reader/omXmlOwners.h"
 
 #include "dom/omCharacterData.h"
 #include "dom/omDocument.h"
@@ -40,14 +34,3 @@
 #include "factory/omLoadOptions.h"
 #include "factory/omParseError.h"
 #include "factory/omVersion.h"
-
-#include "suites/omCommentNodeUtest.h"
-#include "suites/omDocumentFactoryUtest.h"
-#include "suites/omDocumentUtest.h"
-#include "suites/omElementUtest.h"
-#include "suites/omNamedNodeMapUtest.h"
-#include "suites/omNodeListUtest.h"
-#include "suites/omNodeUtest.h"
-#include "suites/omTextNodeUtest.h"
-#include "suites/omUtestUtils.h"
-#include "suites/omValidationUtest.h"
