@@ -17,8 +17,8 @@ for doc in sys.argv[2:]:
 print(f"{n} snippets")
 PY
 pc_dir=$(dirname "$(find "$prefix" -name omxml-backend.pc | head -n1)")
-flags=$(PKG_CONFIG_PATH="$pc_dir" pkg-config --define-prefix --cflags --libs omxml-backend)
-libdir=$(PKG_CONFIG_PATH="$pc_dir" pkg-config --define-prefix --variable=libdir omxml)
+flags=$(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs omxml-backend)
+libdir=$(PKG_CONFIG_PATH="$pc_dir" pkg-config --variable=libdir omxml)
 for src in "$out"/*.cpp; do
   # shellcheck disable=SC2086
   g++ -std=c++17 -Wall -Wextra -Wpedantic -Werror "$src" -o "${src%.cpp}" $flags -Wl,-rpath,"$libdir"
