@@ -1,5 +1,8 @@
 #pragma once
 
+/// @file
+/// The libxml2 back-end's document factory and its registration as "XMLService".
+
 #include "omxmlExport.h"
 
 #include <memory>
@@ -8,9 +11,9 @@
 
 class lxSchemaCache;
 
-// The document factory of the libxml2 back-end. Safe to use from any number
-// of threads at once (see omDocumentFactory); compiled schema sets are shared
-// between loads through a cache that never holds its lock while compiling.
+/// The document factory of the libxml2 back-end. Safe to use from any number
+/// of threads at once (see omDocumentFactory); compiled schema sets are shared
+/// between loads through a cache that never holds its lock while compiling.
 class OMXML_BACKEND_API lxDocumentFactory : public omDocumentFactory {
 public:
     lxDocumentFactory();
@@ -21,15 +24,15 @@ public:
                                              omParseError& error) const override;
     std::shared_ptr<omDocument> loadDocument(const syByteArray& data, const omLoadOptions& options,
                                              omParseError& error) const override;
-    // UTF-8 with an XML declaration; false for a document without document element.
+    /// UTF-8 with an XML declaration; false for a document without document element.
     bool saveDocument(std::shared_ptr<omDocument> document, syByteArray& output) override;
-    // Through a temporary file renamed over path: a failed save leaves the old file as it was.
+    /// Through a temporary file renamed over path: a failed save leaves the old file as it was.
     bool saveDocument(std::shared_ptr<omDocument> document, const syPath& path) override;
 
 private:
     std::unique_ptr<lxSchemaCache> m_schemas;
 };
 
-// Creates a factory, registers it with kuService::get_instance() under
-// "XMLService" and returns it.
+/// Creates a factory, registers it with kuService::get_instance() under
+/// "XMLService" and returns it.
 OMXML_BACKEND_API std::shared_ptr<omDocumentFactory> lx_register_xml_service();

@@ -1,26 +1,40 @@
 #pragma once
 
+/// @file
+/// Conformance suite of attribute maps.
+
 #include "omxmlExport.h"
 
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
 
-// Conformance suite of omNamedNodeMap, an element's live attribute map:
-// length, walking by index, look-up, removal and setting attribute nodes.
+/// Conformance suite of omNamedNodeMap, an element's live attribute map:
+/// length, walking by index, look-up, removal and setting attribute nodes.
 class OMXML_API omNamedNodeMapUtest {
 public:
+    /// A suite whose messages about failed loads go to tester (null for none). Checks are reported to the
+    /// harness that kuUnitTest::set_tester installed.
     explicit omNamedNodeMapUtest(kuUnitTest* tester);
+    /// Destroys the suite; the files its cases wrote stay on disk.
     ~omNamedNodeMapUtest();
 
+    /// Runs every case on factory. Writes its data files into the working directory. Failures are reported,
+    /// never thrown.
     void run_tests(const omDocumentFactory& factory) const;
 
 protected:
+    /// @name Cases
+    /// @{
+
+    /// One case of the suite, run by run_tests: it builds or loads its own documents through
+    /// factory and reports every check to the harness of kuUnitTest::get_tester().
     void test_getLength(const omDocumentFactory& factory) const;
     void test_iteration(const omDocumentFactory& factory) const;
     void test_getNamedItem(const omDocumentFactory& factory) const;
     void test_removeNamedItem(const omDocumentFactory& factory) const;
     void test_setNamedItem(const omDocumentFactory& factory) const;
+    /// @}
 
 private:
     kuUnitTest* m_tester;

@@ -1,24 +1,38 @@
 #pragma once
 
+/// @file
+/// Conformance suite of node lists.
+
 #include "omxmlExport.h"
 
 #include "factory/omDocumentFactory.h"
 
 class kuUnitTest;
 
-// Conformance suite of omNodeList: indexed access to a child list and its two
-// ways of iteration, at the end of the list and after reset.
+/// Conformance suite of omNodeList: indexed access to a child list and its two
+/// ways of iteration, at the end of the list and after reset.
 class OMXML_API omNodeListUtest {
 public:
+    /// A suite whose messages about failed loads go to tester (null for none). Checks are reported to the
+    /// harness that kuUnitTest::set_tester installed.
     explicit omNodeListUtest(kuUnitTest* tester);
+    /// Destroys the suite; the files its cases wrote stay on disk.
     ~omNodeListUtest();
 
+    /// Runs every case on factory. Writes its data files into the working directory. Failures are reported,
+    /// never thrown.
     void run_tests(const omDocumentFactory& factory) const;
 
 protected:
+    /// @name Cases
+    /// @{
+
+    /// One case of the suite, run by run_tests: it builds or loads its own documents through
+    /// factory and reports every check to the harness of kuUnitTest::get_tester().
     void test_access(const omDocumentFactory& factory) const;
     void test_iteration(const omDocumentFactory& factory) const;
     void test_next_node(const omDocumentFactory& factory) const;
+    /// @}
 
 private:
     kuUnitTest* m_tester;
