@@ -58,8 +58,9 @@ public:
     /// The document this node belongs to; an empty handle for the document itself.
     virtual std::shared_ptr<omDocument> getOwnerDocument() = 0;
     /// Inserts newChild before refChild (at the end when refChild is empty) and returns newChild; a newChild
-    /// already in the tree is moved. An empty handle when newChild is not a node of this document (also an
-    /// assertion report, SY_ASSERT) or refChild is not a child of this node. Changes the document.
+    /// already in the tree is moved. An empty handle when refChild is not a child of this node, and, with an
+    /// assertion report (SY_ASSERT), when newChild is not a node of this document or may not stand here (this
+    /// node or one of its ancestors, a second root element). Changes the document.
     virtual std::shared_ptr<omNode> insertBefore(std::shared_ptr<omNode> newChild,
                                                  std::shared_ptr<omNode> refChild) = 0;
     /// Puts newChild where oldChild stands and returns oldChild, now detached. An empty handle when oldChild is
