@@ -45,7 +45,7 @@ public:
     void add_external_schema(const syString& ns, const syPath& path);
     /// The number of namespace schemas added.
     int num_external_schemas() const { return static_cast<int>(m_external_namespaces.size()); }
-    /// Throw std::out_of_range for an index outside 0 .. num_external_schemas() - 1.
+    /// The namespace of schema index; throws std::out_of_range outside 0 .. num_external_schemas() - 1.
     syString external_namespace(int index) const;
     /// The path of namespace schema index; throws std::out_of_range outside 0 .. num_external_schemas() - 1.
     syPath external_schema(int index) const;
