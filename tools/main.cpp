@@ -1,5 +1,8 @@
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -26,6 +29,42 @@ omxmlCommand::omxmlCommand(const char* name, const char* summary, Setup setup)
 }
 
 const omxmlCommand* omxmlCommand::first() { return g_commands; }
+
+CLI::Validator omxml_whole_number(unsigned least) {
+    return CLI::Validator(
+        [least](std::string& value) {
+            char* end = nullptr;
+            errno = 0;
+            const unsigned long n = value.empty() || value[0] == '-' ? 0 : std::strtoul(value.c_str(), &end, 10);
+            if (end && *end == '\0' && errno == 0 && n >= least && n <= UINT_MAX)
+                return std::string();
+            return "takes a whole number from " + std::to_string(least) + " up, not '" + value + "'";
+        },
+        "");
+}
+
+CLI::Validator omxml_seconds() {
+    return CLI::Validator(
+        [](std::string& value) {
+            char* end = nullptr;
+            const double seconds = value.empty() ? -1 : std::strtod(value.c_str(), &end);
+            if (end && *end == '\0' && seconds >= 0 && seconds < 1e9)
+                return std::string();
+            return "takes a number of seconds, 0 or more, not '" + value + "'";
+        },
+        "");
+}
+
+CLI::Validator omxml_pair(const char* what) {
+    return CLI::Validator(
+        [what](std::string& value) {
+            const std::size_t eq = value.find('=');
+            if (eq != std::string::npos && eq > 0 && eq + 1 < value.size())
+                return std::string();
+            return std::string("takes ") + what + ", not '" + value + "'";
+        },
+        "");
+}
 
 int main(int argc, char** argv) {
     CLI::App app("omxml " OMXML_TOOL_VERSION " - XML tools: pull reader, document back-end and conformance suites",
