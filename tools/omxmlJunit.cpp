@@ -84,7 +84,9 @@ bool omxml_write_junit(omDocumentFactory& factory, const std::string& path, cons
     set(root, "failures", std::to_string(failures));
     set(root, "errors", std::to_string(errors));
     if (!factory.saveDocument(doc, omxml_path_arg(path))) {
-        std::fprintf(stderr, "omxml %s: cannot write %s\n", command, path.c_str());
+        const std::string reason = omxml_unwritable_reason(path);
+        std::fprintf(stderr, "omxml %s: cannot write %s: %s\n", command, path.c_str(),
+                     reason.empty() ? "the back-end could not save it" : reason.c_str());
         return false;
     }
     return true;
