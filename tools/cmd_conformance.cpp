@@ -156,13 +156,15 @@ bool prepare(const fs::path& root, fs::path& run_dir) {
     return ok;
 }
 
-// The repository file of a suite: its reports name it "source/utest/<class>",
-// which is no file here.
+// The repository file behind a report's source path: the suites report
+// "source/utest/<class>" and the harness its own class name, neither a file here.
 std::string source_file(const std::string& source_path) {
-    const std::string reported = "source/utest/";
-    if (source_path.compare(0, reported.size(), reported) != 0)
-        return source_path;
-    return "suites/" + source_path.substr(reported.size()) + ".cpp";
+    const std::string suite = "source/utest/";
+    if (source_path.compare(0, suite.size(), suite) == 0)
+        return "suites/" + source_path.substr(suite.size()) + ".cpp";
+    if (source_path.find('/') == std::string::npos)
+        return "platform/" + source_path + ".cpp";
+    return source_path;
 }
 
 bool write_junit(omDocumentFactory& factory, const std::string& file, const std::vector<SuiteResult>& results) {

@@ -104,13 +104,3 @@ TEST_F(ReadCli, PrintsWhatPathsNameOrExplainsWhyNot) {
                              "'), which the reader does not read" + select);
     }
 }
-
-TEST_F(ReadCli, EveryCommandExplainsItselfWithAnExample) {
-    for (const std::string command : {"read", "validate", "select", "conformance"}) {
-        CliRun r = omxml(command + " --help");
-        EXPECT_EQ(r.status, 0) << command;
-        EXPECT_EQ(r.out.find("Usage: omxml " + command + " [OPTIONS]"), r.out.find('\n') + 1) << r.out;
-        EXPECT_NE(r.out.find("Example"), std::string::npos) << command;
-        EXPECT_EQ(omxml("help " + command).out, r.out);
-    }
-}
