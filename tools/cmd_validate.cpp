@@ -184,7 +184,7 @@ omxmlCommand::Run setup(CLI::App& app) {
                "\n"
                "Examples:\n"
                "  omxml validate --schema urn:shop=schemas/order.xsd -j 4 --junit report.xml orders/\n"
-               "  omxml validate --include '*.conf' /etc/fonts\n"
+               "  omxml validate --include '*.xml' --include '*.xsd' --exclude 'draft-*' docs/\n"
                "  curl -s https://example.org/feed.xml | omxml validate -");
     return [o] { return run(*o); };
 }
