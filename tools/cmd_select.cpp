@@ -7,7 +7,6 @@
 #include "backend/lxXPathQuery.h"
 #include "dom/omElement.h"
 #include "dom/omNodeList.h"
-#include "platform/syByteArray.h"
 #include "tools/omxmlCommand.h"
 #include "tools/omxmlDocumentTool.h"
 #include "tools/omxmlFileSet.h"
@@ -112,10 +111,7 @@ int run(const Options& o) {
             return outcome;
         }
         omParseError error;
-        std::shared_ptr<omDocument> document =
-            omxml_is_stdin(file.path)
-                ? factory->loadDocument(syByteArray(stdin_bytes.data(), stdin_bytes.size()), omLoadOptions(), error)
-                : factory->loadDocument(omxml_path_arg(file.path), omLoadOptions(), error);
+        std::shared_ptr<omDocument> document = omxml_load(*factory, file.path, stdin_bytes, omLoadOptions(), error);
         std::shared_ptr<omElement> root = document && error.invalid() ? document->getDocumentElement() : nullptr;
         if (!root) {
             outcome.err = omxml_describe_error(file.path, error);

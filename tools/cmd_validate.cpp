@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/syByteArray.h"
 #include "tools/omxmlCommand.h"
 #include "tools/omxmlDocumentTool.h"
 #include "tools/omxmlFileSet.h"
@@ -35,9 +34,7 @@ double since(std::chrono::steady_clock::time_point start) {
 std::vector<std::string> check_document(omDocumentFactory& factory, const omLoadOptions& options,
                                         const std::string& path, const std::string& stdin_bytes) {
     omParseError error;
-    std::shared_ptr<omDocument> document =
-        omxml_is_stdin(path) ? factory.loadDocument(syByteArray(stdin_bytes.data(), stdin_bytes.size()), options, error)
-                             : factory.loadDocument(omxml_path_arg(path), options, error);
+    std::shared_ptr<omDocument> document = omxml_load(factory, path, stdin_bytes, options, error);
     if (document && error.invalid())
         return {};
     return {omxml_describe_error(path, error)};

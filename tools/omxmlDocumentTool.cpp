@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include "backend/lxDocumentFactory.h"
+#include "platform/syByteArray.h"
+#include "tools/omxmlFileSet.h"
 
 std::shared_ptr<omDocumentFactory> omxml_locate_factory(const char* command) {
     lx_register_xml_service();
@@ -70,6 +72,14 @@ std::string omxml_unwritable_reason(const std::string& path) {
     if (!S_ISDIR(st.st_mode))
         return std::strerror(ENOTDIR);
     return ::access(folder.c_str(), W_OK | X_OK) == 0 ? "" : std::strerror(errno);
+}
+
+std::shared_ptr<omDocument> omxml_load(omDocumentFactory& factory, const std::string& path,
+                                       const std::string& stdin_bytes, const omLoadOptions& options,
+                                       omParseError& error) {
+    if (omxml_is_stdin(path))
+        return factory.loadDocument(syByteArray(stdin_bytes.data(), stdin_bytes.size()), options, error);
+    return factory.loadDocument(omxml_path_arg(path), options, error);
 }
 
 bool omxml_read_stdin(std::string& bytes, std::string& reason) {

@@ -31,6 +31,11 @@ bool omxml_check_readable(const std::string& file);
 // or an empty text when it can; makes nothing and changes nothing.
 std::string omxml_unwritable_reason(const std::string& path);
 
+// The document at path, or for the path "-" the one in stdin_bytes.
+std::shared_ptr<omDocument> omxml_load(omDocumentFactory& factory, const std::string& path,
+                                       const std::string& stdin_bytes, const omLoadOptions& options,
+                                       omParseError& error);
+
 // The whole of standard input; false, with the system's reason, when it
 // cannot be read.
 bool omxml_read_stdin(std::string& bytes, std::string& reason);
