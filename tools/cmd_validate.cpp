@@ -96,8 +96,9 @@ int run(const Options& o) {
             outcome.err = file.path + ": " + outcome.detail + "\n";
         } else if (!reason.empty()) {
             outcome.kind = kUnreadable;
-            outcome.err = omxml_cannot_read(file.path, reason) + "\n";
-            outcome.detail = outcome.err.substr(file.path.size() + 2, outcome.err.size() - file.path.size() - 3);
+            outcome.err = omxml_cannot_read(file.path, reason);
+            outcome.detail = outcome.err.substr(file.path.size() + 2);
+            outcome.err += "\n";
         } else {
             const std::vector<std::string> failures = check_document(*factory, options, file.path, stdin_bytes);
             outcome.kind = failures.empty() ? kValid : kInvalid;

@@ -231,6 +231,8 @@ TEST_F(SelectCli, MatchesAndValuesAreGreppedInFileOrder) {
         {"'//[' '" + a + "'", 2, "", invalid + "'//[': Invalid expression at character 3\n"},
         {"'count(1)' '" + a + "'", 2, "", invalid + "'count(1)': Invalid type\n"},
         {"'nope()' '" + a + "'", 2, "", invalid + "'nope()': Unregistered function\n"},
+        // An error that only a document's data meets is that document's.
+        {"'//item[q:x]' '" + b + "'", 2, "", b + ": cannot evaluate '//item[q:x]': Undefined namespace prefix\n"},
         {"'" + a + "' '//item'", 2, "", "//item: cannot read: No such file or directory\n"},
         {"'//item'", 2, "", "omxml select: PATH is required"},
     };
