@@ -84,7 +84,7 @@ public:
         if (!lx_ascii_compatible_to_utf8(m_encoding, bytes, utf8)) {
             utf8 = valid_utf8(bytes);
             if (!m_warned && utf8 != bytes)
-                std::fprintf(stderr, "omxml read: %s: not valid %s; printed with U+FFFD for what is not\n",
+                std::fprintf(stderr, "omxml read: %s: bytes that are not valid %s are printed as U+FFFD\n",
                              m_file_name.c_str(), m_encoding.c_str());
             m_warned = m_warned || utf8 != bytes;
         }

@@ -66,7 +66,7 @@ TEST_F(ReadCli, PrintsWhatPathsNameOrExplainsWhyNot) {
         {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><fontconfig><dir>\x80</dir></fontconfig>", fonts, 0,
          "\xE2\x82\xAC\n", ""},
         {"<?xml version=\"1.0\"?><fontconfig><dir>\xE9t\xC3\xA9</dir></fontconfig>", fonts, 0,
-         "\xEF\xBF\xBDt\xC3\xA9\n", "not valid utf-8; printed with U+FFFD for what is not\n"},
+         "\xEF\xBF\xBDt\xC3\xA9\n", ": bytes that are not valid utf-8 are printed as U+FFFD\n"},
         // Outside the reader's subset: one line with where, the cause and the command that reads the file.
         {"<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig><dir>d</dir></fontconfig>",
          fonts, 1, "",
