@@ -49,7 +49,9 @@ set(OMXML_PUBLIC_HEADERS
 
 # The back-end's public headers: its factory and its public options.
 set(OMXML_BACKEND_PUBLIC_HEADERS
-  backend/lxDocumentFactory.h)
+  backend/lxDocumentFactory.h
+  backend/lxTextEncoding.h
+  backend/lxXPathQuery.h)
 
 # The build tree's include folder: <build>/include/omxml/<path> for every
 # public header, each a one-line forward to the source file, so a project

@@ -27,6 +27,7 @@
 #include "suites/omTextNodeUtest.h"
 #include "suites/omValidationUtest.h"
 #include "tools/omxmlCommand.h"
+#include "tools/omxmlDocumentTool.h"
 #include "tools/omxmlJunit.h"
 
 // Text of data/in_memory_test_schema.xsd, embedded at build time.
@@ -155,6 +156,17 @@ bool prepare(const fs::path& root, fs::path& run_dir) {
     return ok;
 }
 
+// The repository file behind a report's source path: the suites report
+// "source/utest/<class>" and the harness its own class name, neither a file here.
+std::string source_file(const std::string& source_path) {
+    const std::string suite = "source/utest/";
+    if (source_path.compare(0, suite.size(), suite) == 0)
+        return "suites/" + source_path.substr(suite.size()) + ".cpp";
+    if (source_path.find('/') == std::string::npos)
+        return "platform/" + source_path + ".cpp";
+    return source_path;
+}
+
 bool write_junit(omDocumentFactory& factory, const std::string& file, const std::vector<SuiteResult>& results) {
     std::vector<omxmlJunitSuite> suites;
     for (const SuiteResult& r : results) {
@@ -162,7 +174,7 @@ bool write_junit(omDocumentFactory& factory, const std::string& file, const std:
         for (const Report& report : r.reports) {
             omxmlJunitCase test{report.function + ": " + report.description,
                                 r.name,
-                                report.source_path,
+                                source_file(report.source_path),
                                 report.line,
                                 -1,
                                 "",
@@ -213,6 +225,11 @@ int run(const Options& options) {
         return 2;
     }
     const std::string junit = options.junit.empty() ? std::string() : (start_dir / options.junit).string();
+    const std::string unwritable = junit.empty() ? "" : omxml_unwritable_reason(junit);
+    if (!unwritable.empty()) {
+        std::fprintf(stderr, "omxml conformance: cannot write %s: %s\n", options.junit.c_str(), unwritable.c_str());
+        return 2;
+    }
 
     fs::path root;
     const bool temporary = options.workdir.empty();
@@ -280,7 +297,16 @@ omxmlCommand::Run setup(CLI::App& app) {
     app.add_option("--suite", *names, "run only this suite; may be repeated (default: all)")
         ->type_name("NAME")
         ->allow_extra_args(false)
-        ->check(CLI::IsMember(known).description(""));
+        ->check(CLI::Validator(
+            [known](std::string& name) {
+                if (std::find(known.begin(), known.end(), name) != known.end())
+                    return std::string();
+                std::string list;
+                for (const std::string& suite : known)
+                    list += " " + suite;
+                return "no suite is named '" + name + "'; the suites are" + list;
+            },
+            ""));
     app.add_option("--workdir", options->workdir,
                    "lay out and keep the suites' files in DIR: DIR/data holds the schema and the suites run in "
                    "DIR/run (default: a fresh directory under the system's temporary directory, removed "

@@ -1,12 +1,15 @@
 // omxml read: prints texts or attribute values of a simple XML file, walked
 // with the pull reader.
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "backend/lxTextEncoding.h"
 #include "platform/syQfsFile.h"
 #include "reader/omXmlFactory.h"
 #include "tools/omxmlCommand.h"
@@ -44,27 +47,76 @@ bool parse_path(const std::string& text, ReadPath& path) {
     }
 }
 
-void print(const kuString& value) {
-    std::cout.write(value.c_str(), value.length());
-    std::cout.put('\n');
+// Text as valid UTF-8: each byte that does not belong to a well-formed
+// sequence becomes U+FFFD.
+std::string valid_utf8(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80                   ? 1
+                                   : lead >= 0xC2 && lead < 0xE0 ? 2
+                                   : lead >= 0xE0 && lead < 0xF0 ? 3
+                                   : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                                 : 0;
+        bool ok = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; ok && k < length; ++k)
+            ok = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        if (ok && length >= 3) { // no overlong forms, surrogates or values above U+10FFFF
+            const unsigned char second = static_cast<unsigned char>(text[i + 1]);
+            ok = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second >= 0xA0) &&
+                 !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second >= 0x90);
+        }
+        out += ok ? text.substr(i, length) : "\xEF\xBF\xBD";
+        i += ok ? length : 1;
+    }
+    return out;
 }
+
+// Prints the reader's values as UTF-8 whatever the file declares.
+class Printer {
+public:
+    Printer(std::string file_name, std::string encoding)
+        : m_file_name(std::move(file_name)), m_encoding(std::move(encoding)) {}
+
+    void print(const kuString& value) {
+        const std::string bytes(value.c_str(), value.length());
+        std::string utf8;
+        if (!lx_ascii_compatible_to_utf8(m_encoding, bytes, utf8)) {
+            utf8 = valid_utf8(bytes);
+            if (!m_warned && utf8 != bytes)
+                std::fprintf(stderr, "omxml read: %s: bytes that are not valid %s are printed as U+FFFD\n",
+                             m_file_name.c_str(), m_encoding.c_str());
+            m_warned = m_warned || utf8 != bytes;
+        }
+        std::cout << utf8 << '\n';
+        ++m_printed;
+    }
+
+    std::size_t printed() const { return m_printed; }
+
+private:
+    std::string m_file_name;
+    std::string m_encoding;
+    bool m_warned = false;
+    std::size_t m_printed = 0;
+};
 
 // With the element for names[level - 1] entered (none at level 0), visits
 // every matching element for names[level] in order and goes deeper. True when
 // at least one element was entered at this level.
-bool walk(omAbstractXmlReader& reader, const ReadPath& path, std::size_t level) {
+bool walk(omAbstractXmlReader& reader, const ReadPath& path, std::size_t level, Printer& printer) {
     bool entered = false;
     while (reader.down_to(path.names[level])) {
         entered = true;
         if (level + 1 < path.names.size()) {
-            walk(reader, path, level + 1);
+            walk(reader, path, level + 1, printer);
         } else if (path.attribute.length()) {
             // An absent attribute gives back the invalid default: nothing to print.
             kuString value = reader.attribute(path.attribute, kuString());
             if (!value.invalid())
-                print(value);
+                printer.print(value);
         } else {
-            print(reader.text_node());
+            printer.print(reader.text_node());
         }
         reader.up();
         // After up() from the root, down_to would enter the same root again.
@@ -74,62 +126,100 @@ bool walk(omAbstractXmlReader& reader, const ReadPath& path, std::size_t level) 
     return entered;
 }
 
-// What keeps the simple reader from the file, when it is one of the forms
-// outside its subset: UTF-16, or a document type declaration or processing
-// instruction before the root element. Empty for anything else.
-std::string outside_subset(const std::string& file_name) {
-    std::FILE* in = std::fopen(file_name.c_str(), "rb");
-    if (!in)
-        return "";
-    std::string head(4096, '\0');
-    head.resize(std::fread(&head[0], 1, head.size(), in));
-    std::fclose(in);
+std::string path_text(const ReadPath& path) {
+    std::string text;
+    for (const kuString& name : path.names)
+        text += std::string(text.empty() ? "" : "/") + name.c_str();
+    if (path.attribute.length())
+        text += std::string("@") + path.attribute.c_str();
+    return text;
+}
+
+// Where a file leaves the reader's subset: the cause and the byte at which the reader stops.
+struct Limit {
+    std::string cause;
+    std::size_t at = 0;
+};
+
+bool equal_ignoring_case(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != b[i])
+            return false;
+    return i == a.size() && !b[i];
+}
+
+// The first form in the file that the simple reader leaves out: UTF-16 (by
+// its bytes or as declared), anything before the XML declaration or no
+// declaration, a document type declaration or processing instruction before
+// the root element. An empty cause for anything else.
+Limit outside_subset(const std::string& head) {
     if (head.compare(0, 2, "\xFF\xFE") == 0 || head.compare(0, 2, "\xFE\xFF") == 0 ||
         head.compare(0, 2, std::string("<\0", 2)) == 0 || head.compare(0, 2, std::string("\0<", 2)) == 0)
-        return "it is encoded in UTF-16";
-    std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    if (head.compare(at, 5, "<?xml") == 0 && at + 5 < head.size() && std::strchr(" \t\r\n", head[at + 5])) {
-        const std::size_t end = head.find("?>", at);
-        const std::string declaration = head.substr(at, end - at);
-        for (const char* utf16 : {"\"utf-16\"", "'utf-16'", "\"UTF-16\"", "'UTF-16'"})
-            if (declaration.find(utf16) != std::string::npos)
-                return "it is declared as UTF-16";
-        at = end == std::string::npos ? head.size() : end + 2;
+        return {"it is encoded in UTF-16", 0};
+    if (head.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return {"it begins with a byte-order mark", 0};
+    if (head.compare(0, 5, "<?xml") != 0 || head.size() < 6 || !std::strchr(" \t\r\n", head[5]))
+        return {"it does not begin with an XML declaration (<?xml version=\"1.0\"?>), which the reader needs", 0};
+    std::size_t at = head.find("?>");
+    const std::string declaration = head.substr(0, at);
+    const std::size_t name = declaration.find("encoding=");
+    if (name != std::string::npos && name + 9 < declaration.size()) {
+        const char quote = declaration[name + 9];
+        const std::size_t end = declaration.find(quote, name + 10);
+        const std::string encoding = declaration.substr(name + 10, end - name - 10);
+        if (equal_ignoring_case(encoding, "utf-16"))
+            return {"it is declared as UTF-16 (encoding=" + std::string(1, quote) + encoding + std::string(1, quote) +
+                        "), which the reader does not read",
+                    name};
     }
+    at = at == std::string::npos ? head.size() : at + 2;
     for (;;) {
         at = head.find_first_not_of(" \t\r\n", at);
         if (at == std::string::npos)
-            return "";
+            return {};
         if (head.compare(at, 4, "<!--") == 0) {
             const std::size_t end = head.find("-->", at + 4);
             if (end == std::string::npos)
-                return "";
+                return {};
             at = end + 3;
             continue;
         }
         if (head.compare(at, 9, "<!DOCTYPE") == 0)
-            return "a document type declaration (<!DOCTYPE ...>) stands before the root element";
+            return {"a document type declaration (<!DOCTYPE ...>) stands before the root element", at};
         if (head.compare(at, 2, "<?") == 0)
-            return "a processing instruction (<?...?>) stands before the root element";
-        return "";
+            return {"a processing instruction (<?...?>) stands before the root element", at};
+        return {};
     }
 }
 
-// One line naming why the reader cannot read the file and what reads it; false
-// when the file is not of a kind the reader leaves out.
+// One line "FILE:LINE:COLUMN: why the reader cannot read it; what reads it";
+// false when the file is not of a kind the reader leaves out.
 bool explain_subset(const std::string& file_name, const ReadPath& path) {
-    const std::string cause = outside_subset(file_name);
-    if (cause.empty())
+    std::ifstream in(file_name, std::ios::binary);
+    std::string head(65536, '\0');
+    in.read(&head[0], static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    const Limit limit = outside_subset(head);
+    if (limit.cause.empty())
         return false;
-    std::string xpath;
-    for (const kuString& name : path.names)
-        xpath += std::string("/") + name.c_str();
-    if (path.attribute.length())
-        xpath += std::string("/@") + path.attribute.c_str();
+    std::size_t line = 1, column = 1;
+    for (std::size_t i = 0; i < limit.at; ++i) {
+        if (head[i] == '\n') {
+            ++line;
+            column = 1;
+        } else if ((static_cast<unsigned char>(head[i]) & 0xC0) != 0x80) {
+            ++column;
+        }
+    }
+    std::string xpath = "/" + path_text(path);
+    const std::size_t at = xpath.find('@');
+    if (at != std::string::npos)
+        xpath.insert(at, "/");
     std::fprintf(stderr,
-                 "omxml read: %s: the simple reader cannot read it: %s; 'omxml select' reads any "
+                 "%s:%zu:%zu: the simple reader cannot read it: %s; 'omxml select' reads any "
                  "well-formed document: omxml select '%s' '%s'\n",
-                 file_name.c_str(), cause.c_str(), xpath.c_str(), file_name.c_str());
+                 file_name.c_str(), line, column, limit.cause.c_str(), xpath.c_str(), file_name.c_str());
     return true;
 }
 
@@ -141,26 +231,26 @@ int run(const std::string& file_name, const std::vector<std::string>& path_texts
             return 2;
         }
     }
-    if (!omxml_check_readable("read", file_name))
+    if (!omxml_check_readable(file_name))
         return 2;
     syIQfsFileqcPrf file(new syQfsFileStdio(kuString(file_name.c_str()), syQfsRead));
-    if (!file->is_open()) {
-        std::fprintf(stderr, "omxml read: cannot read %s\n", file_name.c_str());
-        return 2;
-    }
-    std::unique_ptr<omAbstractXmlReader> reader = omSimpleXmlFactory().create_xml_reader_file(3, file);
-    if (!reader->read_file()) {
+    std::unique_ptr<omAbstractXmlReader> reader =
+        file->is_open() ? omSimpleXmlFactory().create_xml_reader_file(3, file) : nullptr;
+    if (!reader || !reader->read_file()) {
         if (explain_subset(file_name, paths[0]))
             return 1;
-        if (reader->has_error_occurred()) {
+        if (reader && reader->has_error_occurred()) {
             reader->dump_error(std::cerr);
             return 1;
         }
-        std::fprintf(stderr, "omxml read: cannot read %s\n", file_name.c_str());
+        std::fprintf(stderr, "%s\n", omxml_cannot_read(file_name, "the file ended before its size").c_str());
         return 2;
     }
+    Printer printer(file_name, reader->encoding().c_str());
+    int status = 0;
     for (const ReadPath& path : paths) {
-        bool root_found = walk(*reader, path, 0);
+        const std::size_t before = printer.printed();
+        bool root_found = walk(*reader, path, 0, printer);
         if (reader->has_error_occurred()) {
             std::cout.flush();
             if (!root_found && explain_subset(file_name, path))
@@ -173,8 +263,13 @@ int run(const std::string& file_name, const std::vector<std::string>& path_texts
                              path.names[0].c_str());
             return 1;
         }
+        if (printer.printed() == before) {
+            std::cout.flush();
+            std::fprintf(stderr, "omxml read: %s: %s not found\n", file_name.c_str(), path_text(path).c_str());
+            status = 1;
+        }
     }
-    return 0;
+    return status;
 }
 
 omxmlCommand::Run setup(CLI::App& app) {
@@ -186,16 +281,23 @@ omxmlCommand::Run setup(CLI::App& app) {
         ->required();
     app.footer("Reads FILE with the simple pull reader and prints, one per line, the text of every\n"
                "element PATH names, or with PATH@ATTR the value of attribute ATTR of every such\n"
-               "element (elements without it print nothing).\n"
+               "element (elements without it print nothing). A PATH that prints nothing is named on\n"
+               "stderr as FILE: PATH not found.\n"
                "\n"
                "At every level all matching elements are visited in document order. Names match as the\n"
                "reader matches them: a name also matches longer names that begin with it. Texts are\n"
-               "printed as written in the file (entities are not decoded). A file outside the reader's\n"
-               "subset (UTF-16, or a document type declaration or processing instruction before the root\n"
-               "element) is refused with one line naming the cause; 'omxml select' reads such files.\n"
+               "printed as written in the file (entities are not decoded), in UTF-8: a file declared in\n"
+               "another encoding (ISO-8859-1, windows-1252, ...) is converted for display.\n"
                "\n"
-               "Exit status: 0 read, 1 the reader recorded an error (its texts go to stderr) or the file\n"
-               "is outside its subset, 2 usage error or a file that cannot be read.\n"
+               "A file outside the reader's subset is refused with one line, FILE:LINE:COLUMN: cause,\n"
+               "at the place where the reader stops: UTF-16 by its bytes or declared so (in any\n"
+               "capitalisation), no XML declaration at the very start (a byte-order mark or a blank line\n"
+               "before it, or none at all), a document type declaration or processing instruction\n"
+               "before the root element. 'omxml select' reads such files.\n"
+               "\n"
+               "Exit status: 0 every PATH found, 1 a PATH not found, the reader recorded an error (its\n"
+               "texts go to stderr) or the file is outside its subset, 2 usage error or a file that\n"
+               "cannot be read.\n"
                "\n"
                "Example:\n"
                "  omxml read app.xml configuration/database@host configuration/database/name");

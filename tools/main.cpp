@@ -1,5 +1,8 @@
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -12,6 +15,47 @@
 namespace {
 
 omxmlCommand* g_commands = nullptr;
+
+// A command's help as one block of --help-all: every line indented, so that
+// its headings (Options:, Examples:) stay inside the block, and each example
+// marked "$ ", which help2man sets as a line of its own. help2man makes a
+// subsection of omxml(1) of each block.
+std::string command_block(const CLI::App& command) {
+    std::string text = command.help("omxml"), block;
+    bool examples = false;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        const std::string line = text.substr(start, end - start);
+        if (line.empty())
+            examples = false;
+        else
+            block += examples && line.compare(0, 2, "  ") == 0 ? "  " + line.substr(0, 2) + "$ " + line.substr(2)
+                                                               : "  " + line;
+        block += "\n";
+        // The summary and the usage line are paragraphs of their own.
+        if (start == 0 && text.compare(end + 1, 6, "Usage:") == 0)
+            block += "\n";
+        examples = examples || line == "Example:" || line == "Examples:";
+        start = end + 1;
+    }
+    return block;
+}
+
+// CLI11's message for a usage error, in the tool's words where they differ.
+std::string usage_error(const CLI::ParseError& error, bool in_command) {
+    std::string text = error.what();
+    const std::size_t colon = text.find(": ");
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) && colon != std::string::npos) {
+        const std::string extra = text.substr(colon + 2);
+        if (extra[0] == '-')
+            return "unknown option " + extra;
+        return in_command ? "unexpected argument '" + extra + "'" : "unknown command '" + extra + "'";
+    }
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) && colon != std::string::npos)
+        return text.substr(0, colon) + " needs a value";
+    return text;
+}
 
 } // namespace
 
@@ -26,6 +70,42 @@ omxmlCommand::omxmlCommand(const char* name, const char* summary, Setup setup)
 }
 
 const omxmlCommand* omxmlCommand::first() { return g_commands; }
+
+CLI::Validator omxml_whole_number(unsigned least) {
+    return CLI::Validator(
+        [least](std::string& value) {
+            char* end = nullptr;
+            errno = 0;
+            const unsigned long n = value.empty() || value[0] == '-' ? 0 : std::strtoul(value.c_str(), &end, 10);
+            if (end && *end == '\0' && errno == 0 && n >= least && n <= UINT_MAX)
+                return std::string();
+            return "takes a whole number from " + std::to_string(least) + " up, not '" + value + "'";
+        },
+        "");
+}
+
+CLI::Validator omxml_seconds() {
+    return CLI::Validator(
+        [](std::string& value) {
+            char* end = nullptr;
+            const double seconds = value.empty() ? -1 : std::strtod(value.c_str(), &end);
+            if (end && *end == '\0' && seconds >= 0 && seconds < 1e9)
+                return std::string();
+            return "takes a number of seconds, 0 or more, not '" + value + "'";
+        },
+        "");
+}
+
+CLI::Validator omxml_pair(const char* what) {
+    return CLI::Validator(
+        [what](std::string& value) {
+            const std::size_t eq = value.find('=');
+            if (eq != std::string::npos && eq > 0 && eq + 1 < value.size())
+                return std::string();
+            return std::string("takes ") + what + ", not '" + value + "'";
+        },
+        "");
+}
 
 int main(int argc, char** argv) {
     CLI::App app("omxml " OMXML_TOOL_VERSION " - XML tools: pull reader, document back-end and conformance suites",
@@ -62,22 +142,14 @@ int main(int argc, char** argv) {
         for (const auto& command : commands)
             if (command.first->parsed())
                 who += " " + command.first->get_name();
-        std::fprintf(stderr, "%s: %s (see '%s --help')\n", who.c_str(), e.what(), who.c_str());
+        std::fprintf(stderr, "%s: %s (see '%s --help')\n", who.c_str(), usage_error(e, who != "omxml").c_str(),
+                     who.c_str());
         return 2;
     }
     if (help_all) {
-        // One block per command under a heading, its summary and usage indented
-        // beneath: the layout from which help2man makes a subsection of omxml(1).
         std::cout << app.help();
-        for (const auto& command : commands) {
-            std::string text = command.first->help("omxml");
-            const std::size_t usage_end = text.find('\n', text.find('\n') + 1);
-            std::string head = "  " + text.substr(0, usage_end);
-            for (std::size_t at = head.find('\n'); at != std::string::npos; at = head.find('\n', at + 1))
-                head.insert(at + 1, "  ");
-            head.insert(head.find('\n'), ".");
-            std::cout << "\nomxml " << command.first->get_name() << ":\n" << head << text.substr(usage_end);
-        }
+        for (const auto& command : commands)
+            std::cout << "\nomxml " << command.first->get_name() << ":\n" << command_block(*command.first);
         return 0;
     }
     for (const auto& command : commands)

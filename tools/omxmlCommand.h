@@ -30,3 +30,12 @@ private:
     Setup m_setup;
     omxmlCommand* m_next = nullptr;
 };
+
+// Checks of option values that say in one line what the option takes.
+// A whole number from least up, as -j takes: "--jobs: takes a whole number
+// from 1 up, not '0'".
+CLI::Validator omxml_whole_number(unsigned least);
+// A number of seconds, 0 or more.
+CLI::Validator omxml_seconds();
+// NAME=VALUE with neither part empty; what names the parts, as "NAMESPACE=PATH".
+CLI::Validator omxml_pair(const char* what);

@@ -47,7 +47,7 @@ bool omxml_write_junit(omDocumentFactory& factory, const std::string& path, cons
     std::size_t tests = 0, failures = 0, errors = 0;
     for (const omxmlJunitSuite& suite : suites) {
         std::shared_ptr<omElement> element = add(*doc, root, "testsuite");
-        std::size_t suite_failures = 0, suite_errors = 0;
+        std::size_t suite_failures = 0, suite_errors = 0, suite_skipped = 0;
         for (const omxmlJunitCase& c : suite.cases) {
             std::shared_ptr<omElement> test = add(*doc, element, "testcase");
             set(test, "classname", c.classname);
@@ -60,7 +60,7 @@ bool omxml_write_junit(omDocumentFactory& factory, const std::string& path, cons
                 set(test, "time", seconds_text(c.seconds));
             if (c.outcome.empty())
                 continue;
-            (c.outcome == "error" ? suite_errors : suite_failures)++;
+            (c.outcome == "error" ? suite_errors : c.outcome == "skipped" ? suite_skipped : suite_failures)++;
             std::shared_ptr<omElement> outcome = add(*doc, test, c.outcome.c_str());
             set(outcome, "type", c.type);
             set(outcome, "message", c.message);
@@ -70,7 +70,7 @@ bool omxml_write_junit(omDocumentFactory& factory, const std::string& path, cons
         set(element, "tests", std::to_string(suite.cases.size()));
         set(element, "failures", std::to_string(suite_failures));
         set(element, "errors", std::to_string(suite_errors));
-        set(element, "skipped", "0");
+        set(element, "skipped", std::to_string(suite_skipped));
         if (suite.seconds >= 0)
             set(element, "time", seconds_text(suite.seconds));
         if (!suite.system_out.empty())
@@ -84,7 +84,9 @@ bool omxml_write_junit(omDocumentFactory& factory, const std::string& path, cons
     set(root, "failures", std::to_string(failures));
     set(root, "errors", std::to_string(errors));
     if (!factory.saveDocument(doc, omxml_path_arg(path))) {
-        std::fprintf(stderr, "omxml %s: cannot write %s\n", command, path.c_str());
+        const std::string reason = omxml_unwritable_reason(path);
+        std::fprintf(stderr, "omxml %s: cannot write %s: %s\n", command, path.c_str(),
+                     reason.empty() ? "the back-end could not save it" : reason.c_str());
         return false;
     }
     return true;

@@ -13,7 +13,7 @@ struct omxmlJunitCase {
     std::string file;
     int line = -1;       // left out when negative
     double seconds = -1; // left out when negative
-    std::string outcome; // "" passed, "failure" or "error"
+    std::string outcome; // "" passed, "failure", "error" or "skipped"
     std::string type;    // of the failure or error
     std::string message; // its one-line message
     std::string text;    // its full text

@@ -83,10 +83,14 @@ TEST_F(ConformanceCommand, AllSuitesPassAndTheJunitFileHasOneCasePerCheck) {
     EXPECT_EQ(junit->getElementsByTagName(SYSTRING("failure"))->length(), 0);
     std::shared_ptr<omNodeList> cases = junit->getElementsByTagName(SYSTRING("testcase"));
     ASSERT_EQ(cases->length(), 361);
-    // Quotes, markup and a line feed of the descriptions come back unchanged.
+    // Quotes, markup and a line feed of the descriptions come back unchanged;
+    // each case names the repository file of its suite.
     std::string names;
-    for (int i = 0; i < cases->length(); ++i)
+    for (int i = 0; i < cases->length(); ++i) {
         names += cases->at(i)->getAttribute(SYSTRING("name")).to_utf8() + "|\n";
+        const std::string file = cases->at(i)->getAttribute(SYSTRING("file")).to_utf8();
+        EXPECT_TRUE(fs::is_regular_file(std::string(OMXML_SOURCE_DIR) + "/" + file)) << file;
+    }
     for (const char* name : {"omDocumentFactoryUtest::test_remove_white: test remove white from \"<root> </root>\"",
                              "omDocumentFactoryUtest::test_remove_white: test remove white from \"<root>\n<tag>Hello "
                              "World</tag>\n</root>\"",

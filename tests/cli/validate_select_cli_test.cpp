@@ -25,22 +25,25 @@ const char* const kSchema = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSch
 class TreeCli : public CliFixture {
 protected:
     // tree/: two valid orders (one through a link), one breaking the schema, one
-    // malformed, a FIFO, a loop of links, a linked directory loop, an empty
-    // directory, a link out of the tree and a file that is not *.xml.
+    // malformed, one not UTF-8, a FIFO, a loop of links, a link to a directory,
+    // a link out of the tree, an empty directory, a hidden folder and a file
+    // that is not *.xml.
     void make_tree() {
-        for (const char* dir : {"tree/sub/deeper", "tree/empty", "outside"})
+        for (const char* dir : {"tree/sub/deeper", "tree/empty", "tree/.git", "outside"})
             ASSERT_EQ(std::system(("mkdir -p '" + m_dir + "/" + dir + "'").c_str()), 0);
         write("shop.xsd", kSchema);
         write("tree/a.xml", "<order xmlns=\"urn:shop\"><line sku=\"A\" qty=\"1\"/></order>");
         write("tree/sub/b.xml", "<order xmlns=\"urn:shop\">\n<line sku=\"B\" qty=\"x\"/></order>");
         write("tree/sub/deeper/c.xml", "<order xmlns=\"urn:shop\">\n<line></order>");
+        write("tree/sub/latin.xml", "<order xmlns=\"urn:shop\">\n<line sku=\"caf\xE9\"/></order>");
         write("tree/notes.txt", "<not checked");
+        write("tree/.git/hidden.xml", "<not checked");
         write("outside/o.xml", "<not checked");
         ASSERT_EQ(::mkfifo((m_dir + "/tree/fifo.xml").c_str(), 0600), 0);
         for (const auto& link : {std::pair<const char*, const char*>{"a.xml", "tree/alias.xml"},
                                  {"loop2.xml", "tree/loop1.xml"},
                                  {"loop1.xml", "tree/loop2.xml"},
-                                 {"..", "tree/sub/up.xml"},
+                                 {"..", "tree/sub/up"},
                                  {"../outside/o.xml", "tree/out.xml"}})
             ASSERT_EQ(::symlink(link.first, (m_dir + "/" + link.second).c_str()), 0);
     }
@@ -59,21 +62,24 @@ std::string without_time(const std::string& text) {
 
 } // namespace
 
-TEST_F(ValidateCli, ATreeIsReportedInPathOrderWhateverTheThreads) {
+TEST_F(ValidateCli, ATreeIsReportedInPathOrderOneLineAFailureWhateverTheThreads) {
     make_tree();
     const std::string t = m_dir + "/tree";
     const std::string expected_err =
         t + "/fifo.xml: cannot read: not a regular file\n" + t +
         "/loop1.xml: cannot read: Too many levels of symbolic links\n" + t +
-        "/loop2.xml: cannot read: Too many levels of symbolic links\n" + t +
+        "/loop2.xml: cannot read: Too many levels of symbolic links\n" + t + "/out.xml: skipped: a symbolic link to " +
+        m_dir + "/outside/o.xml, outside " + t + "\n" + t +
         "/sub/b.xml:2:22: Element '{urn:shop}line', attribute 'qty': 'x' is not a valid value of the atomic type "
         "'xs:int'.\n" +
-        t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n";
+        t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n" + t +
+        "/sub/latin.xml:2:15: Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E\n" + t +
+        "/sub/up: skipped: a symbolic link to a directory, not entered\n";
     for (const char* jobs : {"-j 1", "-j 4", "--jobs=3"}) {
         CliRun r = validate(std::string(jobs) + " '" + t + "'");
         EXPECT_EQ(r.status, 2) << jobs;
         EXPECT_EQ(r.err, expected_err) << jobs;
-        EXPECT_EQ(without_time(r.out), "2 valid, 2 invalid, 3 unreadable (T)\n") << jobs;
+        EXPECT_EQ(without_time(r.out), "2 valid, 3 invalid, 3 unreadable, 2 skipped (T)\n") << jobs;
     }
     // Without the unreadable files the worst is an invalid one; --quiet drops the summary.
     CliRun invalid = validate("-q '" + t + "/a.xml' '" + t + "/sub'");
@@ -82,24 +88,64 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderWhateverTheThreads) {
     EXPECT_EQ(invalid.err.find(t + "/sub/b.xml:2:22: "), 0u) << invalid.err;
 }
 
-TEST_F(ValidateCli, ExitCodes) {
+TEST_F(ValidateCli, PatternsPickTheFilesOfADirectory) {
+    make_tree();
+    const std::string t = "'" + m_dir + "/tree'";
+    const struct {
+        std::string args;
+        std::string out;
+    } cases[] = {
+        {"--include '*.txt' " + t, "0 valid, 1 invalid, 0 unreadable, 1 skipped (T)\n"},
+        {"--include '[ab]*.xml' --include 'c.?ml' " + t, "2 valid, 2 invalid, 0 unreadable, 1 skipped (T)\n"},
+        {"--exclude '*o*' --exclude '[!a-c]*' " + t, "2 valid, 2 invalid, 0 unreadable, 1 skipped (T)\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(without_time(validate(c.args).out), c.out) << c.args;
+    // Standard input, also among files.
+    CliRun in = validate("- '" + m_dir + "/tree/a.xml' < '" + m_dir + "/tree/sub/b.xml'");
+    EXPECT_EQ(in.status, 1);
+    EXPECT_EQ(in.err.substr(0, in.err.find(": ")), "-:2:22");
+    EXPECT_EQ(without_time(in.out), "1 valid, 1 invalid, 0 unreadable (T)\n");
+}
+
+TEST_F(ValidateCli, UsageErrorsAreOneLineAndExitWithTwo) {
     make_tree();
     const std::string t = "'" + m_dir + "/tree";
+    const std::string see = " (see 'omxml validate --help')\n";
     const struct {
         std::string args;
         int status;
+        std::string err; // all of stderr, when not empty
     } cases[] = {
-        {t + "/a.xml' " + t + "/alias.xml' " + t + "/empty'", 0},
-        {t + "/sub/deeper'", 1},
-        {t + "/none.xml'", 2},
-        {t + "/a.xml' --schema no-equals-sign", 2},
-        {t + "/a.xml' --no-namespace-schema " + t + "/gone.xsd'", 2},
-        {t + "/a.xml' -j 0", 2},
-        {t + "/a.xml' --bogus", 2},
-        {"", 2},
+        {t + "/a.xml' " + t + "/alias.xml' " + t + "/a.xml'", 0, ""},
+        {t + "/sub/deeper'", 1, ""},
+        {t + "/none.xml'", 2, m_dir + "/tree/none.xml: cannot read: No such file or directory\n"},
+        {t + "/a.xml' --schema no-equals-sign", 2,
+         "omxml validate: --schema: takes NAMESPACE=PATH, not 'no-equals-sign'" + see},
+        {t + "/a.xml' --no-namespace-schema " + t + "/gone.xsd'", 2,
+         m_dir + "/tree/gone.xsd: cannot read: No such file or directory\n"},
+        {t + "/a.xml' -j 0", 2, "omxml validate: --jobs: takes a whole number from 1 up, not '0'" + see},
+        {t + "/a.xml' -j 2.5", 2, "omxml validate: --jobs: takes a whole number from 1 up, not '2.5'" + see},
+        {t + "/a.xml' -j", 2, "omxml validate: --jobs needs a value" + see},
+        {t + "/a.xml' --progress-delay=-1", 2,
+         "omxml validate: --progress-delay: takes a number of seconds, 0 or more, not '-1'" + see},
+        {t + "/a.xml' --bogus", 2, "omxml validate: unknown option --bogus" + see},
+        {"", 2, "omxml validate: PATH is required" + see},
+        {t + "/empty'", 2,
+         "omxml validate: nothing to check: no file under " + m_dir +
+             "/tree/empty matches *.xml; --include GLOB takes other names\n"},
+        // The report path is checked before any document: nothing else is said.
+        {"--junit " + t + "/a.xml/report.xml' " + t + "'", 2,
+         "omxml validate: cannot write " + m_dir + "/tree/a.xml/report.xml: Not a directory\n"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(validate(c.args).status, c.status) << c.args;
+    for (const auto& c : cases) {
+        CliRun r = validate(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        if (!c.err.empty()) {
+            EXPECT_EQ(r.err, c.err) << c.args;
+        }
+    }
+    EXPECT_EQ(omxml("frobnicate").err, "omxml: unknown command 'frobnicate' (see 'omxml --help')\n");
 }
 
 TEST_F(ValidateCli, FifosAreRefusedAtOnceNeverWaitedOn) {
@@ -124,49 +170,70 @@ TEST_F(ValidateCli, JunitReportHasOneCasePerFile) {
         lxDocumentFactory().loadDocument(syByteArray(bytes.data(), bytes.size()), omLoadOptions(), error);
     ASSERT_TRUE(junit) << bytes;
     std::shared_ptr<omElement> root = junit->getDocumentElement();
-    EXPECT_EQ(root->getAttribute(SYSTRING("tests")).to_utf8(), "7");
-    EXPECT_EQ(root->getAttribute(SYSTRING("failures")).to_utf8(), "2");
+    EXPECT_EQ(root->getAttribute(SYSTRING("tests")).to_utf8(), "10");
+    EXPECT_EQ(root->getAttribute(SYSTRING("failures")).to_utf8(), "3");
     EXPECT_EQ(root->getAttribute(SYSTRING("errors")).to_utf8(), "3");
     std::shared_ptr<omNodeList> cases = junit->getElementsByTagName(SYSTRING("testcase"));
-    ASSERT_EQ(cases->length(), 7);
+    ASSERT_EQ(cases->length(), 10);
     EXPECT_EQ(cases->at(0)->getAttribute(SYSTRING("name")).to_utf8(), t + "/a.xml");
-    std::shared_ptr<omElement> failure = cases->at(6)->selectSingleNode(SYSTRING("failure"));
+    EXPECT_EQ(cases->at(0)->getAttribute(SYSTRING("file")).to_utf8(), t + "/a.xml");
+    ASSERT_TRUE(cases->at(5)->selectSingleNode(SYSTRING("skipped")));
+    std::shared_ptr<omElement> failure = cases->at(8)->selectSingleNode(SYSTRING("failure"));
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(),
-              "Opening and ending tag mismatch: line line 2 and order");
+              "Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E");
     EXPECT_EQ(failure->get_text().to_utf8(),
-              t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order");
+              t + "/sub/latin.xml:2:15: " + failure->getAttribute(SYSTRING("message")).to_utf8());
 }
 
 TEST_F(ValidateCli, ProgressOnlyOnATerminal) {
     write("a.xml", "<a/>");
-    write("b.xml", "<b/>");
-    const std::string command = "'" + std::string(OMXML_TOOL) + "' validate --progress-delay 0 '" + m_dir + "'";
+    write("b.xml", "<b>" + std::string(1000, 'b') + "</b>");
+    const std::string command = "'" + std::string(OMXML_TOOL) + "' validate -j 1 --progress-delay 0 '" + m_dir + "'";
     // script(1) runs the command on a pseudo-terminal and copies what it writes to our stdout.
     CliRun terminal = CliFixture::run("script -qec \"" + command + "\" /dev/null </dev/null");
     EXPECT_EQ(terminal.status, 0) << terminal.err;
-    EXPECT_NE(terminal.out.find("/2 files"), std::string::npos) << terminal.out;
+    // The share done goes by bytes: after a.xml, 4 of 1011 bytes.
+    EXPECT_NE(terminal.out.find("omxml validate: 0% (4 B of 1.0 kB), 1/2 files, "), std::string::npos) << terminal.out;
     CliRun piped = omxml("validate --progress-delay 0 '" + m_dir + "'");
     EXPECT_EQ(piped.err, "");
 }
 
-TEST_F(SelectCli, MatchesAreGreppedInFileOrder) {
+TEST_F(SelectCli, MatchesAndValuesAreGreppedInFileOrder) {
     const std::string a = write("a.xml", "<c><item id=\"1\"><title>A &amp; B</title></item><item id=\"2\"/></c>");
     const std::string b = write("sub/b.xml", "<c><item id=\"3\"/></c>");
+    const std::string n = write("one/n.xml", "<c xmlns=\"urn:n\" xmlns:p=\"urn:p\"><p:item/></c>");
     write("sub/bad.xml", "<c>");
+    const std::string invalid = "omxml select: invalid XPath expression ";
     const struct {
         std::string args;
         int status;
         std::string out;
-        std::string err;
+        std::string err; // the start of stderr
     } cases[] = {
         {"'//item/title' '" + a + "'", 0, "<title>A &amp; B</title>\n", ""},
         {"'item/@id' '" + a + "' '" + b + "'", 0, a + ":id=\"1\"\n" + a + ":id=\"2\"\n" + b + ":id=\"3\"\n", ""},
-        {"'//item[@id=3]' '" + m_dir + "'", 0, b + ":<item id=\"3\"/>\n", m_dir + "/sub/bad.xml:1:4: "},
+        {"'//item/@id' - < '" + b + "'", 0, "id=\"3\"\n", ""},
+        // A failed file makes the exit 2 even when others matched.
+        {"'//item[@id=3]' '" + m_dir + "/sub'", 2, b + ":<item id=\"3\"/>\n", m_dir + "/sub/bad.xml:1:4: "},
         {"'//missing' '" + a + "'", 1, "", ""},
-        {"'//[' '" + a + "'", 2, "",
-         "omxml select: invalid XPath expression '//[': Invalid expression at character 3\n"},
-        {"'" + a + "' '//item'", 2, "", "omxml select: cannot read //item: "},
+        // Values, printed as XPath tools print them; a directory of one file still names it.
+        {"'count(//item)' '" + a + "' '" + b + "'", 0, a + ":2\n" + b + ":1\n", ""},
+        {"'string(//title)' '" + a + "'", 0, "A & B\n", ""},
+        {"'//item/@id = 2' '" + a + "'", 0, "true\n", ""},
+        {"'count(//item) * 1000000 div 0' '" + a + "'", 0, "Infinity\n", ""},
+        {"'0 div 0' '" + a + "'", 0, "NaN\n", ""},
+        {"'-1234567 - count(//c)' '" + m_dir + "/one'", 0, n + ":-1.23457e+06\n", ""},
+        // Prefixes mean only what --ns binds, whatever the document declares.
+        {"'//p:item' '" + n + "'", 2, "", invalid + "'//p:item': Undefined namespace prefix\n"},
+        {"--ns p=urn:n --ns q=urn:p '/p:c/q:item' '" + n + "'", 0, "<p:item xmlns:p=\"urn:p\"/>\n", ""},
+        {"--ns p '//p:item' '" + n + "'", 2, "", "omxml select: --ns: takes PREFIX=URI, not 'p'"},
+        {"'//[' '" + a + "'", 2, "", invalid + "'//[': Invalid expression at character 3\n"},
+        {"'count(1)' '" + a + "'", 2, "", invalid + "'count(1)': Invalid type\n"},
+        {"'nope()' '" + a + "'", 2, "", invalid + "'nope()': Unregistered function\n"},
+        // An error that only a document's data meets is that document's.
+        {"'//item[q:x]' '" + b + "'", 2, "", b + ": cannot evaluate '//item[q:x]': Undefined namespace prefix\n"},
+        {"'" + a + "' '//item'", 2, "", "//item: cannot read: No such file or directory\n"},
         {"'//item'", 2, "", "omxml select: PATH is required"},
     };
     for (const auto& c : cases) {
@@ -175,4 +242,21 @@ TEST_F(SelectCli, MatchesAreGreppedInFileOrder) {
         EXPECT_EQ(r.out, c.out) << c.args;
         EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args;
     }
+}
+
+// The examples of the help name files of a Debian machine; those present here must match.
+TEST_F(SelectCli, HelpExamplesMatch) {
+    const std::string help = omxml("select --help").out;
+    std::regex example(R"(\n  omxml select (.*'.*' (/[^ ]+))(?=\n))");
+    int ran = 0;
+    for (std::sregex_iterator it(help.begin(), help.end(), example), end; it != end; ++it) {
+        if (::access((*it)[2].str().c_str(), R_OK) != 0)
+            continue;
+        CliRun r = omxml("select " + (*it)[1].str());
+        EXPECT_EQ(r.status, 0) << (*it)[1] << "\n" << r.err;
+        EXPECT_NE(r.out, "") << (*it)[1];
+        ++ran;
+    }
+    if (ran == 0)
+        GTEST_SKIP() << "none of the files the examples name is on this machine";
 }
