@@ -68,7 +68,8 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderWhateverTheThreads) {
         "/loop2.xml: cannot read: Too many levels of symbolic links\n" + t +
         "/sub/b.xml:2:22: Element '{urn:shop}line', attribute 'qty': 'x' is not a valid value of the atomic type "
         "'xs:int'.\n" +
-        t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n";
+        t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n" + t +
+        "/sub/deeper/c.xml:2:15: Premature end of data in tag order line 1\n";
     for (const char* jobs : {"-j 1", "-j 4", "--jobs=3"}) {
         CliRun r = validate(std::string(jobs) + " '" + t + "'");
         EXPECT_EQ(r.status, 2) << jobs;
@@ -135,7 +136,8 @@ TEST_F(ValidateCli, JunitReportHasOneCasePerFile) {
     EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(),
               "Opening and ending tag mismatch: line line 2 and order");
     EXPECT_EQ(failure->get_text().to_utf8(),
-              t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order");
+              t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n" + t +
+                  "/sub/deeper/c.xml:2:15: Premature end of data in tag order line 1");
 }
 
 TEST_F(ValidateCli, ProgressOnlyOnATerminal) {
