@@ -77,6 +77,7 @@ struct LoadState {
     bool huge_input = false;
     std::size_t depth = 0;    // elements open
     std::size_t text_run = 0; // bytes of the text a check has not built since the last markup
+    std::vector<bool> built;  // for each element open in a check, whether it was built
 };
 
 // Expansion beyond this many bytes must stay within ten times the text read.
@@ -555,10 +556,11 @@ void end_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, con
     xmlSAX2EndElementNs(ctx, localname, prefix, uri);
 }
 
-// Checking without a tree. Elements are still built, so that libxml2 checks
-// their attributes as in a load, but each is freed when it ends; text,
-// comments and instructions are never built. A check that has collected all
-// the failures it may report ends at once.
+// Checking without a tree. Building an element can fail only on an ID
+// attribute (xml:id, or one the document type declares), so only elements
+// with such a candidate are built, for libxml2 to check them as in a load,
+// and each is freed when it ends; text, comments and instructions are never
+// built. A check that has collected all the failures it may report ends at once.
 bool enough(xmlParserCtxtPtr ctxt, LoadState& load) {
     if (!load.session->saturated())
         return false;
@@ -573,8 +575,16 @@ void check_start(void* ctx, const xmlChar* localname, const xmlChar* prefix, con
     if (too_deep(ctxt, load) || enough(ctxt, load))
         return;
     load.text_run = 0;
-    xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
-                          attributes);
+    const xmlDoc* doc = ctxt->myDoc;
+    bool build =
+        doc && ((doc->intSubset && doc->intSubset->attributes) || (doc->extSubset && doc->extSubset->attributes));
+    for (int i = 0; i < nb_attributes && !build; ++i)
+        build = attributes[i * 5 + 2] && xmlStrEqual(attributes[i * 5], BAD_CAST "id") &&
+                xmlStrEqual(attributes[i * 5 + 2], XML_XML_NAMESPACE);
+    load.built.push_back(build && nb_attributes > 0);
+    if (load.built.back())
+        xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
+                              attributes);
 }
 
 // An ID stays known once its element is freed, so that a later duplicate is still found.
@@ -596,9 +606,13 @@ void check_end(void* ctx, const xmlChar* localname, const xmlChar* prefix, const
     LoadState& load = *t_load;
     --load.depth;
     load.text_run = 0;
+    const bool built = !load.built.empty() && load.built.back();
+    if (!load.built.empty())
+        load.built.pop_back();
     xmlNodePtr node = ctxt->node;
-    xmlSAX2EndElementNs(ctx, localname, prefix, uri);
-    if (node && node != ctxt->node && node->type == XML_ELEMENT_NODE) {
+    if (built)
+        xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+    if (built && node && node != ctxt->node && node->type == XML_ELEMENT_NODE) {
         keep_ids(node);
         xmlUnlinkNode(node);
         xmlFreeNode(node);
