@@ -560,7 +560,10 @@ void end_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, con
 // attribute (xml:id, or one the document type declares), so only elements
 // with such a candidate are built, for libxml2 to check them as in a load,
 // and each is freed when it ends; text, comments and instructions are never
-// built. A check that has collected all the failures it may report ends at once.
+// built. The content of an entity, parsed in a context of its own, is built
+// as a load builds it: libxml2 then copies it at each later reference instead
+// of parsing it again, and must find the same faults in the same places.
+// A check that has collected all the failures it may report ends at once.
 bool enough(xmlParserCtxtPtr ctxt, LoadState& load) {
     if (!load.session->saturated())
         return false;
@@ -575,6 +578,11 @@ void check_start(void* ctx, const xmlChar* localname, const xmlChar* prefix, con
     if (too_deep(ctxt, load) || enough(ctxt, load))
         return;
     load.text_run = 0;
+    if (ctxt != load.main) {
+        xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
+                              attributes);
+        return;
+    }
     const xmlDoc* doc = ctxt->myDoc;
     bool build =
         doc && ((doc->intSubset && doc->intSubset->attributes) || (doc->extSubset && doc->extSubset->attributes));
@@ -606,6 +614,10 @@ void check_end(void* ctx, const xmlChar* localname, const xmlChar* prefix, const
     LoadState& load = *t_load;
     --load.depth;
     load.text_run = 0;
+    if (ctxt != load.main) {
+        xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+        return;
+    }
     const bool built = !load.built.empty() && load.built.back();
     if (!load.built.empty())
         load.built.pop_back();
@@ -621,8 +633,12 @@ void check_end(void* ctx, const xmlChar* localname, const xmlChar* prefix, const
 }
 
 // The size check libxml2 makes where it adds text to a text node.
-void check_text(void* ctx, const xmlChar*, int n) {
+void check_text(void* ctx, const xmlChar* text, int n) {
     LoadState& load = *t_load;
+    if (ctx != load.main) {
+        xmlSAX2Characters(ctx, text, n);
+        return;
+    }
     const auto length = static_cast<std::size_t>(n);
     if (!load.huge_input && load.text_run > 0 && load.text_run + length > XML_MAX_TEXT_LENGTH) {
         stop(static_cast<xmlParserCtxtPtr>(ctx),
@@ -634,9 +650,21 @@ void check_text(void* ctx, const xmlChar*, int n) {
 }
 
 // CDATA, comments and instructions each end a run of text.
-void check_cdata(void*, const xmlChar*, int) { t_load->text_run = 0; }
-void check_comment(void*, const xmlChar*) { t_load->text_run = 0; }
-void check_instruction(void*, const xmlChar*, const xmlChar*) { t_load->text_run = 0; }
+void check_cdata(void* ctx, const xmlChar* text, int n) {
+    t_load->text_run = 0;
+    if (ctx != t_load->main)
+        xmlSAX2CDataBlock(ctx, text, n);
+}
+void check_comment(void* ctx, const xmlChar* text) {
+    t_load->text_run = 0;
+    if (ctx != t_load->main)
+        xmlSAX2Comment(ctx, text);
+}
+void check_instruction(void* ctx, const xmlChar* target, const xmlChar* data) {
+    t_load->text_run = 0;
+    if (ctx != t_load->main)
+        xmlSAX2ProcessingInstruction(ctx, target, data);
+}
 
 // Compiles (or finds) the schemas the options name and plugs a validator
 // into the parser's callbacks, so that each fault is reported where the
