@@ -78,6 +78,8 @@ struct LoadState {
     std::size_t depth = 0;    // elements open
     std::size_t text_run = 0; // bytes of the text a check has not built since the last markup
     std::vector<bool> built;  // for each element open in a check, whether it was built
+    // In a check, the node the parser adds to where no element was built.
+    xmlNodePtr holder = nullptr;
 };
 
 // Expansion beyond this many bytes must stay within ten times the text read.
@@ -563,7 +565,22 @@ void end_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, con
 // built. The content of an entity, parsed in a context of its own, is built
 // as a load builds it: libxml2 then copies it at each later reference instead
 // of parsing it again, and must find the same faults in the same places.
-// A check that has collected all the failures it may report ends at once.
+// Where no element is built, the parser adds (entity copies) to a holder
+// node of the check's own, emptied at every element boundary. A check that
+// has collected all the failures it may report ends at once.
+void empty_holder(xmlParserCtxtPtr ctxt, LoadState& load) {
+    if (!load.holder) {
+        load.holder = xmlNewDocNode(ctxt->myDoc, nullptr, BAD_CAST "check", nullptr);
+        if (load.holder)
+            nodePush(ctxt, load.holder);
+    }
+    while (ctxt->node == load.holder && load.holder && load.holder->children) {
+        xmlNodePtr child = load.holder->children;
+        xmlUnlinkNode(child);
+        xmlFreeNode(child);
+    }
+}
+
 bool enough(xmlParserCtxtPtr ctxt, LoadState& load) {
     if (!load.session->saturated())
         return false;
@@ -583,6 +600,7 @@ void check_start(void* ctx, const xmlChar* localname, const xmlChar* prefix, con
                               attributes);
         return;
     }
+    empty_holder(ctxt, load);
     const xmlDoc* doc = ctxt->myDoc;
     bool build =
         doc && ((doc->intSubset && doc->intSubset->attributes) || (doc->extSubset && doc->extSubset->attributes));
@@ -629,6 +647,7 @@ void check_end(void* ctx, const xmlChar* localname, const xmlChar* prefix, const
         xmlUnlinkNode(node);
         xmlFreeNode(node);
     }
+    empty_holder(ctxt, load);
     enough(ctxt, load);
 }
 
@@ -782,6 +801,8 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     }
     t_load = outer;
     xmlFreeParserCtxt(ctxt);
+    if (state.holder)
+        xmlFreeNode(state.holder);
 
     if (!doc || session.failed()) {
         if (doc)
