@@ -55,12 +55,16 @@ std::shared_ptr<omDocument> lxDocumentFactory::createDocument(const syString& ro
 
 std::shared_ptr<omDocument> lxDocumentFactory::loadDocument(const syPath& path, const omLoadOptions& options,
                                                             omParseError& error) const {
-    return adopt(lxLoader::load_file(path.text().to_utf8(), options, *m_schemas, error));
+    lxLoadMode mode;
+    mode.huge_input = m_huge_input;
+    return adopt(lxLoader::load_file(path.text().to_utf8(), options, *m_schemas, error, mode));
 }
 
 std::shared_ptr<omDocument> lxDocumentFactory::loadDocument(const syByteArray& data, const omLoadOptions& options,
                                                             omParseError& error) const {
-    return adopt(lxLoader::load(data.data(), data.size(), options, *m_schemas, error));
+    lxLoadMode mode;
+    mode.huge_input = m_huge_input;
+    return adopt(lxLoader::load(data.data(), data.size(), options, *m_schemas, error, mode));
 }
 
 bool lxDocumentFactory::saveDocument(std::shared_ptr<omDocument> document, syByteArray& output) {

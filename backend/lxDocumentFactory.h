@@ -29,8 +29,16 @@ public:
     /// Through a temporary file renamed over path: a failed save leaves the old file as it was.
     bool saveDocument(std::shared_ptr<omDocument> document, const syPath& path) override;
 
+    /// For trusted input only: loads lift libxml2's limits of element depth
+    /// (256) and of the size of one text (10 MB). Elements nested deeper than
+    /// 100 000 levels still fail a load. Set it before loads run.
+    void set_huge_input(bool huge) { m_huge_input = huge; }
+    /// Whether set_huge_input lifted the limits.
+    bool huge_input() const { return m_huge_input; }
+
 private:
     std::unique_ptr<lxSchemaCache> m_schemas;
+    bool m_huge_input = false;
 };
 
 /// Creates a factory, registers it with kuService::get_instance() under

@@ -34,7 +34,32 @@ std::string resolved_target(const std::string& path) {
     return target;
 }
 
+lxFile::Stamp stamp_of(const struct stat& st) {
+    lxFile::Stamp stamp;
+    stamp.device = static_cast<unsigned long long>(st.st_dev);
+    stamp.inode = static_cast<unsigned long long>(st.st_ino);
+    stamp.size = static_cast<unsigned long long>(st.st_size);
+    stamp.modified_s = static_cast<long long>(st.st_mtim.tv_sec);
+    stamp.modified_ns = static_cast<long long>(st.st_mtim.tv_nsec);
+    stamp.changed_s = static_cast<long long>(st.st_ctim.tv_sec);
+    stamp.changed_ns = static_cast<long long>(st.st_ctim.tv_nsec);
+    return stamp;
+}
+
 } // namespace
+
+bool lxFile::Stamp::operator==(const Stamp& other) const {
+    return device == other.device && inode == other.inode && size == other.size && modified_s == other.modified_s &&
+           modified_ns == other.modified_ns && changed_s == other.changed_s && changed_ns == other.changed_ns;
+}
+
+bool lxFile::stamp(const std::string& path, Stamp& stamp) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    stamp = stamp_of(st);
+    return true;
+}
 
 int lxFile::open_for_reading(const std::string& path, std::string& error, bool regular_only) {
     struct stat st;
@@ -64,13 +89,16 @@ int lxFile::open_for_reading(const std::string& path, std::string& error, bool r
     return fd;
 }
 
-bool lxFile::read(const std::string& path, std::string& bytes, std::string& error, bool regular_only) {
+bool lxFile::read(const std::string& path, std::string& bytes, std::string& error, bool regular_only, Stamp* stamp) {
     int fd = open_for_reading(path, error, regular_only);
     if (fd < 0)
         return false;
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    const bool known = ::fstat(fd, &st) == 0;
+    if (known && S_ISREG(st.st_mode) && st.st_size > 0)
         bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (stamp)
+        *stamp = known ? stamp_of(st) : Stamp();
     char chunk[65536];
     for (;;) {
         ssize_t n = ::read(fd, chunk, sizeof chunk);

@@ -12,6 +12,7 @@
 
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
+#include <libxml/valid.h>
 #include <libxml/xmlschemas.h>
 
 #include "backend/lxFile.h"
@@ -73,12 +74,21 @@ struct LoadState {
     // entity, copied into the tree at each reference): white space and
     // namespaces are then settled by a walk over the finished tree.
     bool walk_after = false;
+    bool huge_input = false;
+    std::size_t depth = 0;    // elements open
+    std::size_t text_run = 0; // bytes of the text a check has not built since the last markup
+    std::vector<bool> built;  // for each element open in a check, whether it was built
+    // In a check, the node the parser adds to where no element was built.
+    xmlNodePtr holder = nullptr;
 };
 
 // Expansion beyond this many bytes must stay within ten times the text read.
 const unsigned long long k_free_expansion = 1000000;
 // Deeper nesting of entity references than libxml2 itself accepts.
 const int k_max_nesting = 64;
+// Elements nested deeper than this end any parse, however trusted its input:
+// beyond it, the validator's and the caller's work per level adds up.
+const std::size_t k_max_depth = 100000;
 
 thread_local LoadState* t_load = nullptr;
 
@@ -216,7 +226,7 @@ bool count(xmlParserCtxtPtr ctxt, LoadState& load, const xmlEntity* entity, bool
 xmlEntityPtr get_entity(void* ctx, const xmlChar* name) {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     LoadState* load = t_load;
-    if (load->session->failed()) {
+    if (load->session->saturated()) {
         stop(ctxt, std::string());
         return nullptr;
     }
@@ -231,7 +241,7 @@ xmlEntityPtr get_entity(void* ctx, const xmlChar* name) {
 xmlEntityPtr get_parameter_entity(void* ctx, const xmlChar* name) {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     LoadState* load = t_load;
-    if (load->session->failed()) {
+    if (load->session->saturated()) {
         stop(ctxt, std::string());
         return nullptr;
     }
@@ -494,11 +504,21 @@ void instruction(void* ctx, const xmlChar* target, const xmlChar* data) {
         open->known_last = open->node->last;
 }
 
+// Ends the parse at an element nested deeper than any parse may go.
+bool too_deep(xmlParserCtxtPtr ctxt, LoadState& load) {
+    if (++load.depth <= k_max_depth)
+        return false;
+    stop(ctxt, "element nesting depth over " + std::to_string(k_max_depth) + ", a limit even for trusted input");
+    return true;
+}
+
 // Each element notes its namespaces when it starts.
 void start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri, int nb_namespaces,
                    const xmlChar** namespaces, int nb_attributes, int nb_defaulted, const xmlChar** attributes) {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     LoadState& load = *t_load;
+    if (too_deep(ctxt, load))
+        return;
     OpenElement* parent = before_child(ctxt, load);
     xmlNodePtr before = ctxt->node;
     xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
@@ -529,12 +549,140 @@ void end_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, con
     } else if (load.open.back().copied_into && !load.open.back().preserve) {
         drop_indentation_of(load.open.back().node);
     }
+    --load.depth;
     if (load.open.size() > 1) {
         load.blanks.resize(load.open.back().blanks_begin);
         load.withdrawn.resize(load.open.back().withdrawn_begin);
         load.open.pop_back();
     }
     xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+}
+
+// Checking without a tree. Building an element can fail only on an ID
+// attribute (xml:id, or one the document type declares), so only elements
+// with such a candidate are built, for libxml2 to check them as in a load,
+// and each is freed when it ends; text, comments and instructions are never
+// built. The content of an entity, parsed in a context of its own, is built
+// as a load builds it: libxml2 then copies it at each later reference instead
+// of parsing it again, and must find the same faults in the same places.
+// Where no element is built, the parser adds (entity copies) to a holder
+// node of the check's own, emptied at every element boundary. A check that
+// has collected all the failures it may report ends at once.
+void empty_holder(xmlParserCtxtPtr ctxt, LoadState& load) {
+    if (!load.holder) {
+        load.holder = xmlNewDocNode(ctxt->myDoc, nullptr, BAD_CAST "check", nullptr);
+        if (load.holder)
+            nodePush(ctxt, load.holder);
+    }
+    while (ctxt->node == load.holder && load.holder && load.holder->children) {
+        xmlNodePtr child = load.holder->children;
+        xmlUnlinkNode(child);
+        xmlFreeNode(child);
+    }
+}
+
+bool enough(xmlParserCtxtPtr ctxt, LoadState& load) {
+    if (!load.session->saturated())
+        return false;
+    stop(ctxt, std::string());
+    return true;
+}
+
+void check_start(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri, int nb_namespaces,
+                 const xmlChar** namespaces, int nb_attributes, int nb_defaulted, const xmlChar** attributes) {
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    LoadState& load = *t_load;
+    if (too_deep(ctxt, load) || enough(ctxt, load))
+        return;
+    load.text_run = 0;
+    if (ctxt != load.main) {
+        xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
+                              attributes);
+        return;
+    }
+    empty_holder(ctxt, load);
+    const xmlDoc* doc = ctxt->myDoc;
+    bool build =
+        doc && ((doc->intSubset && doc->intSubset->attributes) || (doc->extSubset && doc->extSubset->attributes));
+    for (int i = 0; i < nb_attributes && !build; ++i)
+        build = attributes[i * 5 + 2] && xmlStrEqual(attributes[i * 5], BAD_CAST "id") &&
+                xmlStrEqual(attributes[i * 5 + 2], XML_XML_NAMESPACE);
+    load.built.push_back(build && nb_attributes > 0);
+    if (load.built.back())
+        xmlSAX2StartElementNs(ctx, localname, prefix, uri, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
+                              attributes);
+}
+
+// An ID stays known once its element is freed, so that a later duplicate is still found.
+void keep_ids(xmlNodePtr element) {
+    for (xmlAttrPtr attribute = element->properties; attribute; attribute = attribute->next) {
+        if (attribute->atype != XML_ATTRIBUTE_ID || !element->doc || !element->doc->ids)
+            continue;
+        xmlChar* value = xmlNodeListGetString(element->doc, attribute->children, 1);
+        auto id = static_cast<xmlIDPtr>(xmlHashLookup(static_cast<xmlHashTablePtr>(element->doc->ids), value));
+        if (id && id->attr == attribute)
+            id->attr = nullptr;
+        xmlFree(value);
+        attribute->atype = XML_ATTRIBUTE_CDATA;
+    }
+}
+
+void check_end(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    LoadState& load = *t_load;
+    --load.depth;
+    load.text_run = 0;
+    if (ctxt != load.main) {
+        xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+        return;
+    }
+    const bool built = !load.built.empty() && load.built.back();
+    if (!load.built.empty())
+        load.built.pop_back();
+    xmlNodePtr node = ctxt->node;
+    if (built)
+        xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+    if (built && node && node != ctxt->node && node->type == XML_ELEMENT_NODE) {
+        keep_ids(node);
+        xmlUnlinkNode(node);
+        xmlFreeNode(node);
+    }
+    empty_holder(ctxt, load);
+    enough(ctxt, load);
+}
+
+// The size check libxml2 makes where it adds text to a text node.
+void check_text(void* ctx, const xmlChar* text, int n) {
+    LoadState& load = *t_load;
+    if (ctx != load.main) {
+        xmlSAX2Characters(ctx, text, n);
+        return;
+    }
+    const auto length = static_cast<std::size_t>(n);
+    if (!load.huge_input && load.text_run > 0 && load.text_run + length > XML_MAX_TEXT_LENGTH) {
+        stop(static_cast<xmlParserCtxtPtr>(ctx),
+             lxParseSession::lifted_by_huge_input("a text longer than " + std::to_string(XML_MAX_TEXT_LENGTH) +
+                                                  " bytes"));
+        return;
+    }
+    load.text_run += length;
+}
+
+// CDATA, comments and instructions each end a run of text.
+void check_cdata(void* ctx, const xmlChar* text, int n) {
+    t_load->text_run = 0;
+    if (ctx != t_load->main)
+        xmlSAX2CDataBlock(ctx, text, n);
+}
+void check_comment(void* ctx, const xmlChar* text) {
+    t_load->text_run = 0;
+    if (ctx != t_load->main)
+        xmlSAX2Comment(ctx, text);
+}
+void check_instruction(void* ctx, const xmlChar* target, const xmlChar* data) {
+    t_load->text_run = 0;
+    if (ctx != t_load->main)
+        xmlSAX2ProcessingInstruction(ctx, target, data);
 }
 
 // Compiles (or finds) the schemas the options name and plugs a validator
@@ -579,9 +727,10 @@ struct Validation {
 // Parses the text that buffer delivers (and frees buffer), validating and
 // shaping the tree as it is built.
 xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const omLoadOptions& options,
-                lxSchemaCache& schemas, omParseError& error) {
+                lxSchemaCache& schemas, omParseError& error, const lxLoadMode& mode) {
     lxParseSession session(options.disable_entity_resolution() ? lxParseSession::no_resources
                                                                : lxParseSession::local_files);
+    session.set_max_failures(mode.further ? mode.max_errors : 1);
     xmlParserCtxtPtr ctxt = buffer ? xmlNewParserCtxt() : nullptr;
     if (!ctxt) {
         if (buffer)
@@ -593,6 +742,8 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     int parse_options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_COMPACT;
     if (!options.disable_entity_resolution())
         parse_options |= XML_PARSE_DTDLOAD;
+    if (mode.huge_input)
+        parse_options |= XML_PARSE_HUGE;
     xmlCtxtUseOptions(ctxt, parse_options);
     ctxt->sax->getEntity = &get_entity;
     ctxt->sax->getParameterEntity = &get_parameter_entity;
@@ -606,6 +757,15 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     ctxt->sax->comment = &comment;
     ctxt->sax->processingInstruction = &instruction;
     ctxt->sax->serror = &lxParseSession::report;
+    if (!mode.keep_tree) {
+        ctxt->sax->startElementNs = &check_start;
+        ctxt->sax->endElementNs = &check_end;
+        ctxt->sax->characters = &check_text;
+        ctxt->sax->ignorableWhitespace = &check_text;
+        ctxt->sax->cdataBlock = &check_cdata;
+        ctxt->sax->comment = &check_comment;
+        ctxt->sax->processingInstruction = &check_instruction;
+    }
 
     int limit = options.entity_expansion_limit();
     LoadState state;
@@ -613,6 +773,7 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     state.main = ctxt;
     state.limit = limit > 0 ? static_cast<unsigned long long>(limit) : 0ULL;
     state.resolve_external = !options.disable_entity_resolution();
+    state.huge_input = mode.huge_input;
     LoadState* outer = t_load;
     t_load = &state;
 
@@ -633,18 +794,22 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
             xmlParseDocument(ctxt);
         doc = ctxt->myDoc;
         ctxt->myDoc = nullptr;
-        if (validating && !validation.finish(session))
+        if (validating && !validation.finish(session) && !session.failed())
             session.fail("the document is not valid against its schemas");
         if (!session.failed() && (!ctxt->wellFormed || !doc))
             session.fail("the document is not well-formed");
     }
     t_load = outer;
     xmlFreeParserCtxt(ctxt);
+    if (state.holder)
+        xmlFreeNode(state.holder);
 
     if (!doc || session.failed()) {
         if (doc)
             xmlFreeDoc(doc);
         session.fill(error, url);
+        if (mode.further)
+            session.fill_further(*mode.further, url);
         return nullptr;
     }
     if (doc->URL)
@@ -684,7 +849,7 @@ int close_nothing(void*) { return 0; }
 } // namespace
 
 xmlDocPtr lxLoader::load(const char* data, std::size_t size, const omLoadOptions& options, lxSchemaCache& schemas,
-                         omParseError& error) {
+                         omParseError& error, const lxLoadMode& mode) {
     error = omParseError();
     if (size == 0) {
         error = omParseError(SYSTRING("Document is empty"));
@@ -693,11 +858,11 @@ xmlDocPtr lxLoader::load(const char* data, std::size_t size, const omLoadOptions
     MemoryText text{data, size};
     xmlParserInputBufferPtr buffer =
         xmlParserInputBufferCreateIO(&read_memory, &close_nothing, &text, XML_CHAR_ENCODING_NONE);
-    return parse(buffer, std::string(), options, schemas, error);
+    return parse(buffer, std::string(), options, schemas, error, mode);
 }
 
 xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& options, lxSchemaCache& schemas,
-                              omParseError& error) {
+                              omParseError& error, const lxLoadMode& mode) {
     error = omParseError();
     std::string reason;
     int fd = lxFile::open_for_reading(path, reason);
@@ -709,7 +874,7 @@ xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& opti
     }
     xmlParserInputBufferPtr buffer =
         xmlParserInputBufferCreateIO(&read_file, &close_nothing, &fd, XML_CHAR_ENCODING_NONE);
-    xmlDocPtr doc = parse(buffer, path, options, schemas, error);
+    xmlDocPtr doc = parse(buffer, path, options, schemas, error, mode);
     ::close(fd);
     return doc;
 }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include <unistd.h>
@@ -13,11 +14,42 @@ namespace {
 
 thread_local lxParseSession* t_session = nullptr;
 
-std::string trimmed(const char* text) {
-    std::string s = text ? text : "";
+// libxml2's text on one line: each run of line breaks (and the blanks
+// around them) becomes one blank, and trailing space goes.
+std::string one_line(const char* text) {
+    std::string s;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (*p != '\n' && *p != '\r') {
+            s += *p;
+            continue;
+        }
+        while (!s.empty() && s.back() == ' ')
+            s.pop_back();
+        while (p[1] == '\n' || p[1] == '\r' || p[1] == ' ')
+            ++p;
+        if (p[1] && !s.empty())
+            s += ' ';
+    }
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
         s.pop_back();
     return s;
+}
+
+// libxml2's words for its size limits, which name a flag of its own, in ours.
+std::string limit_in_our_words(const std::string& message) {
+    const std::string depth = "Excessive depth in document: ";
+    if (message.compare(0, depth.size(), depth) == 0)
+        return lxParseSession::lifted_by_huge_input("element nesting depth over " +
+                                                    std::to_string(std::atoi(message.c_str() + depth.size())));
+    if (message.find("huge text node") != std::string::npos)
+        return lxParseSession::lifted_by_huge_input("a text longer than 10000000 bytes");
+    if (message.find("Huge input lookup") != std::string::npos)
+        return lxParseSession::lifted_by_huge_input("a piece of markup longer than 10000000 bytes");
+    const std::string hint = " use XML_PARSE_HUGE option";
+    std::size_t at = message.find(hint);
+    if (at != std::string::npos)
+        return lxParseSession::lifted_by_huge_input(message.substr(0, at) + message.substr(at + hint.size()));
+    return message;
 }
 
 int hex_value(char c) {
@@ -76,8 +108,12 @@ lxParseSession::~lxParseSession() {
 }
 
 void lxParseSession::fail(const std::string& message, const std::string& url, int line, int column) {
-    if (m_failed)
+    if (m_failed) {
+        // An empty message only stops a parse that has already failed.
+        if (!message.empty() && !saturated())
+            m_further.push_back(Failure{message, url, line, column});
         return;
+    }
     m_failed = true;
     m_failure.message = message;
     m_failure.url = url;
@@ -93,9 +129,24 @@ void lxParseSession::fill(omParseError& error, const std::string& default_url) c
     error.set_column_number(m_failure.column);
 }
 
+void lxParseSession::fill_further(std::vector<omParseError>& errors, const std::string& default_url) const {
+    for (const Failure& failure : m_further) {
+        omParseError error(lxString::from_xml(failure.message.data(), failure.message.size()));
+        const std::string& url = failure.url.empty() ? default_url : failure.url;
+        error.set_url(lxString::from_xml(url.data(), url.size()));
+        error.set_line_number(failure.line);
+        error.set_column_number(failure.column);
+        errors.push_back(error);
+    }
+}
+
+std::string lxParseSession::lifted_by_huge_input(const std::string& what) {
+    return what + ", a limit for untrusted input (trusted input may lift it: set_huge_input, omxml validate --huge)";
+}
+
 void lxParseSession::report(void*, xmlErrorPtr error) {
     lxParseSession* session = t_session;
-    if (!session || !error || session->m_muted || session->m_failed)
+    if (!session || !error || session->m_muted || session->saturated())
         return;
     bool fatal = error->level >= XML_ERR_ERROR;
     // A resource that could not be read would silently be missing from the result.
@@ -117,7 +168,7 @@ void lxParseSession::report(void*, xmlErrorPtr error) {
         line = parser->input->line;
         column = parser->input->col;
     }
-    session->fail(trimmed(error->message), url, line > 0 ? line : -1, column > 0 ? column : -1);
+    session->fail(limit_in_our_words(one_line(error->message)), url, line > 0 ? line : -1, column > 0 ? column : -1);
 }
 
 std::string lxParseSession::file_name(const std::string& uri) {
@@ -168,21 +219,24 @@ xmlParserInputBufferPtr lxParseSession::open_resource(const char* uri, xmlCharEn
     } else {
         std::string path = file_name(name);
         if (path.empty()) {
+            session->m_missed_a_resource = true;
             session->fail("not loaded, the network is never used: " + name, name);
             return nullptr;
         }
         std::string error;
-        bool read = lxFile::read(path, bytes, error, true);
+        lxFile::Stamp stamp;
+        bool read = lxFile::read(path, bytes, error, true, &stamp);
         // A name built from a URI may carry escapes that the file name does not.
         if (!read && path.find('%') != std::string::npos) {
             path = percent_decoded(path);
-            read = lxFile::read(path, bytes, error, true);
+            read = lxFile::read(path, bytes, error, true, &stamp);
         }
         if (!read) {
+            session->m_missed_a_resource = true;
             session->fail("cannot read '" + path + "': " + error, name);
             return nullptr;
         }
-        session->m_files_read.emplace_back(path, bytes);
+        session->m_files_read.push_back(FileRead{path, bytes, stamp});
         if (session->m_resources == schema_files && session->m_filter)
             bytes = session->m_filter(bytes, name);
     }

@@ -10,10 +10,12 @@
 #include <libxml/xmlIO.h>
 #include <libxml/xmlerror.h>
 
+#include "backend/lxFile.h"
 #include "factory/omParseError.h"
 
 // The scope of one libxml2 parse on the current thread: collects the first
-// failure that libxml2 (or the back-end) reports, and decides which external
+// failure that libxml2 (or the back-end) reports (and, when asked, the ones
+// after it), and decides which external
 // resources may be read. On construction it installs its handlers in
 // libxml2's per-thread settings (structured error handler, input opener) and
 // on destruction puts the previous ones back, so nothing outside the session
@@ -32,18 +34,32 @@ public:
         int line = -1;
         int column = -1;
     };
+    // A file read through the session, with its state when it was read.
+    struct FileRead {
+        std::string path;
+        std::string bytes;
+        lxFile::Stamp stamp;
+    };
 
     explicit lxParseSession(Resources resources);
     lxParseSession(const lxParseSession&) = delete;
     lxParseSession& operator=(const lxParseSession&) = delete;
     ~lxParseSession();
 
-    // The first failure counts; later ones are ignored.
+    // The first failure counts; later ones are kept only up to the number
+    // set_max_failures allows (one unless told), and ignored after that.
     void fail(const std::string& message, const std::string& url = std::string(), int line = -1, int column = -1);
     bool failed() const { return m_failed; }
+    // Whether no further failure would be kept.
+    bool saturated() const { return m_failed && m_further.size() + 1 >= m_max_failures; }
+    void set_max_failures(std::size_t max) { m_max_failures = max > 0 ? max : 1; }
     const Failure& failure() const { return m_failure; }
     // Fills a parse error from the failure; default_url stands in for a missing url.
     void fill(omParseError& error, const std::string& default_url) const;
+    // Appends a parse error for each failure after the first.
+    void fill_further(std::vector<omParseError>& errors, const std::string& default_url) const;
+    // The words that a failure met at one of libxml2's size limits ends with.
+    static std::string lifted_by_huge_input(const std::string& what);
 
     // A document served for uri without reading any file.
     void provide(const std::string& uri, std::string bytes) { m_provided[uri] = std::move(bytes); }
@@ -52,7 +68,9 @@ public:
         m_filter = std::move(filter);
     }
     // The files read through the session: (file name, bytes as read).
-    const std::vector<std::pair<std::string, std::string>>& files_read() const { return m_files_read; }
+    const std::vector<FileRead>& files_read() const { return m_files_read; }
+    // Whether a resource was asked for that could not be read.
+    bool missed_a_resource() const { return m_missed_a_resource; }
     // While muted, libxml2's reports are dropped (for the session's own probes).
     void set_muted(bool muted) { m_muted = muted; }
     // While set, schema validity faults are placed where this parser stands:
@@ -72,11 +90,14 @@ private:
     Resources m_resources;
     bool m_failed = false;
     bool m_muted = false;
+    bool m_missed_a_resource = false;
+    std::size_t m_max_failures = 1;
+    std::vector<Failure> m_further;
     const xmlParserCtxt* m_position = nullptr;
     Failure m_failure;
     std::map<std::string, std::string> m_provided;
     std::function<std::string(const std::string&, const std::string&)> m_filter;
-    std::vector<std::pair<std::string, std::string>> m_files_read;
+    std::vector<FileRead> m_files_read;
 
     lxParseSession* m_previous;
     xmlStructuredErrorFunc m_saved_handler;

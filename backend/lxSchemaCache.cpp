@@ -1,5 +1,6 @@
 #include "backend/lxSchemaCache.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -99,68 +100,105 @@ std::shared_ptr<xmlSchema> lxSchemaCache::get(const omLoadOptions& options, lxPa
                 break;
             }
     }
-    if (found && fresh(*found)) {
+    std::shared_ptr<const Entry> updated;
+    const Freshness state = found ? freshness(*found, updated) : changed;
+    if (state != changed) {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
             if (*it == found) {
+                if (updated)
+                    *it = updated;
                 m_entries.splice(m_entries.begin(), m_entries, it);
                 break;
             }
-        return found->schema;
+        return use(*found, session);
     }
 
     auto entry = std::make_shared<Entry>();
     entry->sources = sources;
-    std::shared_ptr<xmlSchema> schema = compile(sources, *entry, session);
+    const bool keep = compile(*entry);
     std::lock_guard<std::mutex> lock(m_mutex);
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
         if ((*it)->sources != sources)
             continue;
         if (*it == found) {
             m_entries.erase(it); // out of date
-        } else if (schema) {
+        } else {
             // Another load stored this set meanwhile: its result wins.
-            schema = (*it)->schema;
+            std::shared_ptr<const Entry> stored = *it;
             m_entries.splice(m_entries.begin(), m_entries, it);
-            return schema;
+            return use(*stored, session);
         }
         break;
     }
-    if (!schema)
-        return nullptr;
-    entry->schema = schema;
-    m_entries.push_front(std::move(entry));
-    if (m_entries.size() > k_max_entries)
-        m_entries.pop_back();
-    return schema;
+    if (keep) {
+        m_entries.push_front(entry);
+        if (m_entries.size() > k_max_entries)
+            m_entries.pop_back();
+    }
+    return use(*entry, session);
 }
 
-std::shared_ptr<xmlSchema> lxSchemaCache::compile(const std::vector<Source>& sources, Entry& entry,
-                                                  lxParseSession& session) {
+std::shared_ptr<xmlSchema> lxSchemaCache::use(const Entry& entry, lxParseSession& session) {
+    if (!entry.schema)
+        session.fail(entry.failure.message, entry.failure.url, entry.failure.line, entry.failure.column);
+    return entry.schema;
+}
+
+bool lxSchemaCache::compile(Entry& entry) {
     // libxml2 builds its table of built-in types on first use, unguarded:
     // two threads compiling at once would each build one and leak the other.
     static std::once_flag types_ready;
     std::call_once(types_ready, [] { xmlSchemaInitTypes(); });
     lxParseSession compiling(lxParseSession::schema_files);
-    std::string wrapper = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><xs:schema xmlns:xs=\"";
-    wrapper += k_schema_namespace;
-    wrapper += "\">";
-    for (const Source& source : sources) {
+    auto failed = [&entry](const std::string& message, const std::string& url, int line, int column) {
+        entry.failure = lxParseSession::Failure{"schema error: " + message, url, line, column};
+        // Reported against the schema file as the caller named it.
+        for (const Source& source : entry.sources)
+            if (!url.empty() && lxParseSession::file_name(lxParseSession::file_uri(source.path)) == url)
+                entry.failure.url = source.path;
+    };
+    const std::string head =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><xs:schema xmlns:xs=\"" + std::string(k_schema_namespace) + "\"";
+    std::string wrapper = head + ">";
+    std::vector<std::string> done; // namespaces (with a leading mark) already in the wrapper
+    for (const Source& source : entry.sources) {
         std::string bytes;
         std::string reason;
-        if (!lxFile::read(source.path, bytes, reason)) {
-            session.fail("cannot read schema file '" + source.path + "': " + reason, source.path);
-            return nullptr;
+        lxFile::Stamp stamp;
+        if (!lxFile::read(source.path, bytes, reason, true, &stamp)) {
+            entry.failure = lxParseSession::Failure{"cannot read schema file '" + source.path + "': " + reason,
+                                                    source.path, -1, -1};
+            return false;
         }
-        entry.files.emplace_back(source.path, bytes);
+        entry.files.push_back(lxParseSession::FileRead{source.path, bytes, stamp});
         std::string uri = lxParseSession::file_uri(source.path);
         compiling.provide(uri, without_pointless_use(bytes, uri, compiling));
-        // Each external schema is imported for its namespace; the no-namespace one is included.
-        if (source.has_namespace)
-            wrapper += "<xs:import namespace=\"" + attribute_text(source.ns) + "\" schemaLocation=\"" +
-                       attribute_text(uri) + "\"/>";
-        else
+        if (!source.has_namespace) {
             wrapper += "<xs:include schemaLocation=\"" + attribute_text(uri) + "\"/>";
+            continue;
+        }
+        // Each namespace is imported once: from its schema, or from one that
+        // includes all its schemas (libxml2 skips a second import).
+        const std::string mark = "+" + source.ns;
+        if (std::find(done.begin(), done.end(), mark) != done.end())
+            continue;
+        done.push_back(mark);
+        std::vector<std::string> paths;
+        for (const Source& other : entry.sources)
+            if (other.has_namespace && other.ns == source.ns &&
+                std::find(paths.begin(), paths.end(), other.path) == paths.end())
+                paths.push_back(other.path);
+        std::string location = uri;
+        if (paths.size() > 1) {
+            location = uri + ".all-of-namespace.xsd";
+            std::string all = head + " targetNamespace=\"" + attribute_text(source.ns) + "\">";
+            for (const std::string& path : paths)
+                all += "<xs:include schemaLocation=\"" + attribute_text(lxParseSession::file_uri(path)) + "\"/>";
+            compiling.provide(location, all + "</xs:schema>");
+        }
+        wrapper += "<xs:import namespace=\"" + attribute_text(source.ns) + "\" schemaLocation=\"" +
+                   attribute_text(location) + "\"/>";
     }
     wrapper += "</xs:schema>";
     compiling.set_filter([&compiling](const std::string& bytes, const std::string& url) {
@@ -174,25 +212,35 @@ std::shared_ptr<xmlSchema> lxSchemaCache::compile(const std::vector<Source>& sou
         compiled = xmlSchemaParse(parser);
         xmlSchemaFreeParserCtxt(parser);
     }
+    for (const auto& file : compiling.files_read())
+        entry.files.push_back(file);
     if (compiling.failed() || !compiled) {
         if (compiled)
             xmlSchemaFree(compiled);
         const lxParseSession::Failure& failure = compiling.failure();
-        std::string message = compiling.failed() ? failure.message : "the schemas could not be compiled";
-        session.fail("schema error: " + message, failure.url, failure.line, failure.column);
-        return nullptr;
+        failed(compiling.failed() ? failure.message : "the schemas could not be compiled", failure.url, failure.line,
+               failure.column);
+        return !compiling.missed_a_resource();
     }
-    for (const auto& file : compiling.files_read())
-        entry.files.push_back(file);
-    return std::shared_ptr<xmlSchema>(compiled, &xmlSchemaFree);
+    entry.schema = std::shared_ptr<xmlSchema>(compiled, &xmlSchemaFree);
+    return true;
 }
 
-bool lxSchemaCache::fresh(const Entry& entry) {
-    for (const auto& file : entry.files) {
+lxSchemaCache::Freshness lxSchemaCache::freshness(const Entry& entry, std::shared_ptr<const Entry>& updated) {
+    std::shared_ptr<Entry> copy;
+    for (std::size_t i = 0; i < entry.files.size(); ++i) {
+        const lxParseSession::FileRead& file = entry.files[i];
+        lxFile::Stamp now;
+        if (lxFile::stamp(file.path, now) && now == file.stamp)
+            continue;
         std::string bytes;
         std::string reason;
-        if (!lxFile::read(file.first, bytes, reason) || bytes != file.second)
-            return false;
+        if (!lxFile::read(file.path, bytes, reason, true, &now) || bytes != file.bytes)
+            return changed;
+        if (!copy)
+            copy = std::make_shared<Entry>(entry);
+        copy->files[i].stamp = now;
     }
-    return true;
+    updated = copy;
+    return copy ? touched : unchanged;
 }

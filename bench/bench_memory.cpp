@@ -10,6 +10,7 @@
 //   libxml2-load    plain libxml2: xmlReadMemory of the catalog, no options
 //   libxml2-rules-load  libxml2 parses the catalog with the back-end's options and drops indentation
 //   reader-deep     the pull reader enters 100 000 nested elements and steps over them
+//   backend-check   the back-end checks the catalog file against its schema without building it
 
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,7 @@
 #include <pugixml.hpp>
 
 #include "backend/lxDocumentFactory.h"
+#include "backend/lxStreamValidator.h"
 #include "bench_common.h"
 #include "bench_walk.h"
 #include "dom/omDocument.h"
@@ -106,6 +108,16 @@ std::string libxml2_rules_load() {
     return "loaded";
 }
 
+std::string backend_check() {
+    omLoadOptions options(omValidateOn);
+    options.set_no_namespace_schema(syPath(syString::from_utf8(g_dir + "/catalog.xsd")));
+    const lxStreamValidator validator;
+    omParseError error;
+    if (validator.check(syPath(syString::from_utf8(g_dir + "/catalog.xml")), options, error))
+        return "valid";
+    return "check-failed:line-" + std::to_string(error.line_number());
+}
+
 // A crash here is the finding: the reader must not recurse per nesting level.
 std::string reader_deep() {
     const omSimpleXmlFactory factory;
@@ -143,7 +155,7 @@ const Scenario k_scenarios[] = {
     {"reader-walk", "catalog.xml", reader_walk},     {"pugixml-walk", "catalog.xml", pugixml_walk},
     {"rapidxml-walk", "catalog.xml", rapidxml_walk}, {"backend-load", "catalog.xml", backend_load},
     {"libxml2-load", "catalog.xml", libxml2_load},   {"libxml2-rules-load", "catalog.xml", libxml2_rules_load},
-    {"reader-deep", "deep.xml", reader_deep},
+    {"reader-deep", "deep.xml", reader_deep},        {"backend-check", "catalog.xml", backend_check},
 };
 
 } // namespace

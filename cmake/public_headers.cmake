@@ -50,6 +50,7 @@ set(OMXML_PUBLIC_HEADERS
 # The back-end's public headers: its factory and its public options.
 set(OMXML_BACKEND_PUBLIC_HEADERS
   backend/lxDocumentFactory.h
+  backend/lxStreamValidator.h
   backend/lxTextEncoding.h
   backend/lxXPathQuery.h)
 

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <grp.h>
@@ -21,6 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "backend/lxStreamValidator.h"
 #include "dom/omCharacterData.h"
 #include "dom/omDocument.h"
 #include "dom/omElement.h"
@@ -89,8 +91,51 @@ inline std::string read_bytes(const std::string& path) {
 // Defined by the back-end; only programs linked with it call backend().
 std::shared_ptr<omDocumentFactory> lx_register_xml_service();
 
+// Hands everything to real, and checks each document it loads once more
+// with the streaming validator, which must agree with the load: the same
+// verdict, message and position. Every document of the tests that goes
+// through backend() or such a factory is thus also a case of that comparison.
+class CheckedFactory : public omDocumentFactory {
+public:
+    explicit CheckedFactory(std::shared_ptr<omDocumentFactory> real) : m_real(std::move(real)) {}
+    std::shared_ptr<omDocument> createDocument(const syString& rootName) const override {
+        return m_real->createDocument(rootName);
+    }
+    std::shared_ptr<omDocument> loadDocument(const syPath& path, const omLoadOptions& options,
+                                             omParseError& error) const override {
+        return compared(m_real->loadDocument(path, options, error), error, path, options);
+    }
+    std::shared_ptr<omDocument> loadDocument(const syByteArray& data, const omLoadOptions& options,
+                                             omParseError& error) const override {
+        return compared(m_real->loadDocument(data, options, error), error, data, options);
+    }
+    bool saveDocument(std::shared_ptr<omDocument> document, syByteArray& output) override {
+        return m_real->saveDocument(document, output);
+    }
+    bool saveDocument(std::shared_ptr<omDocument> document, const syPath& path) override {
+        return m_real->saveDocument(document, path);
+    }
+
+private:
+    template <class Source>
+    std::shared_ptr<omDocument> compared(std::shared_ptr<omDocument> document, const omParseError& error,
+                                         const Source& source, const omLoadOptions& options) const {
+        omParseError checked;
+        const bool passed = m_validator.check(source, options, checked);
+        EXPECT_EQ(verdict(passed, checked), verdict(document != nullptr, error));
+        return document;
+    }
+    static std::string verdict(bool passed, const omParseError& e) {
+        return (passed ? "passed " : "failed ") + narrow(e.url()) + ":" + std::to_string(e.line_number()) + ":" +
+               std::to_string(e.column_number()) + ": " + narrow(e.message());
+    }
+    std::shared_ptr<omDocumentFactory> m_real;
+    lxStreamValidator m_validator;
+};
+
 inline omDocumentFactory& backend() {
-    static const std::shared_ptr<omDocumentFactory> factory = lx_register_xml_service();
+    static const std::shared_ptr<omDocumentFactory> factory =
+        std::make_shared<CheckedFactory>(lx_register_xml_service());
     return *factory;
 }
 

@@ -1,9 +1,11 @@
 // omxml validate: checks files and trees of files against their schemas, in parallel.
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "backend/lxStreamValidator.h"
 #include "tools/omxmlCommand.h"
 #include "tools/omxmlDocumentTool.h"
 #include "tools/omxmlFileSet.h"
@@ -21,6 +23,8 @@ struct Options {
     bool quiet = false;
     double progress_delay = 1.0;
     omxmlFilter filter;
+    std::size_t max_errors = 20;
+    bool huge = false;
     std::vector<std::string> paths;
 };
 
@@ -28,16 +32,24 @@ double since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The check of one document that can be read: its failures, each on one line
-// as "FILE:LINE:COLUMN: message"; none when it is valid. stdin_bytes holds
-// standard input for the PATH "-".
-std::vector<std::string> check_document(omDocumentFactory& factory, const omLoadOptions& options,
-                                        const std::string& path, const std::string& stdin_bytes) {
+// The check of one document that can be read, without building it: every
+// problem up to max_errors, each on one line as "FILE:LINE:COLUMN: message";
+// none when it is valid. stdin_bytes holds standard input for the PATH "-".
+std::vector<std::string> check_document(const lxStreamValidator& validator, const omLoadOptions& options,
+                                        const std::string& path, const std::string& stdin_bytes,
+                                        std::size_t max_errors) {
     omParseError error;
-    std::shared_ptr<omDocument> document = omxml_load(factory, path, stdin_bytes, options, error);
-    if (document && error.invalid())
+    std::vector<omParseError> further;
+    const std::size_t most = max_errors == 0 ? SIZE_MAX : max_errors;
+    const bool valid = omxml_is_stdin(path) ? validator.check(syByteArray(stdin_bytes.data(), stdin_bytes.size()),
+                                                              options, error, &further, most)
+                                            : validator.check(omxml_path_arg(path), options, error, &further, most);
+    if (valid)
         return {};
-    return {omxml_describe_error(path, error)};
+    std::vector<std::string> failures{omxml_describe_error(path, error)};
+    for (const omParseError& next : further)
+        failures.push_back(omxml_describe_error(path, next));
+    return failures;
 }
 
 // The load options for the schemas named; false after a message when one cannot be read.
@@ -71,6 +83,15 @@ int run(const Options& o) {
     std::shared_ptr<omDocumentFactory> factory = omxml_locate_factory("validate");
     if (!factory)
         return 2;
+    // The schemas are compiled once, before any document; one that fails is reported once.
+    lxStreamValidator validator;
+    validator.set_huge_input(o.huge);
+    omParseError schema_error;
+    if (!validator.prepare(options, schema_error)) {
+        const std::string url = schema_error.url().to_utf8();
+        std::fprintf(stderr, "%s\n", omxml_describe_error(url.empty() ? "omxml validate" : url, schema_error).c_str());
+        return 2;
+    }
 
     const std::vector<omxmlInput> files = omxml_expand_paths(o.paths, o.filter).files;
     if (!omxml_something_to_do("validate", files, o.paths, o.filter))
@@ -82,7 +103,7 @@ int run(const Options& o) {
             break;
         }
 
-    // Every thread loads with the same options, so the factory compiles each schema set once for all.
+    // Every thread checks against the schema set compiled above.
     auto job = [&](std::size_t i) {
         const auto begin = std::chrono::steady_clock::now();
         omxmlOutcome outcome;
@@ -100,7 +121,8 @@ int run(const Options& o) {
             outcome.detail = outcome.err.substr(file.path.size() + 2);
             outcome.err += "\n";
         } else {
-            const std::vector<std::string> failures = check_document(*factory, options, file.path, stdin_bytes);
+            const std::vector<std::string> failures =
+                check_document(validator, options, file.path, stdin_bytes, o.max_errors);
             outcome.kind = failures.empty() ? kValid : kInvalid;
             for (const std::string& failure : failures)
                 outcome.err += failure + "\n";
@@ -161,6 +183,11 @@ omxmlCommand::Run setup(CLI::App& app) {
         ->type_name("N")
         ->check(omxml_whole_number(1));
     app.add_option("--junit", o->junit, "also write a JUnit report, one test case per document")->type_name("FILE");
+    app.add_option("--max-errors", o->max_errors, "report at most N problems of each file (default 20, 0: all)")
+        ->type_name("N")
+        ->check(omxml_whole_number(0));
+    app.add_flag("--huge", o->huge,
+                 "trusted input: lift the limits of 256 nested elements and 10 MB of text (100 000 levels stay)");
     app.add_flag("-q,--quiet", o->quiet, "print the failures only: no summary, no progress line");
     app.add_option("--progress-delay", o->progress_delay, "show progress after SECONDS (default 1), on a terminal only")
         ->type_name("SECONDS")
@@ -169,16 +196,20 @@ omxmlCommand::Run setup(CLI::App& app) {
                "named) and no --exclude takes, in path order; folders whose name begins with a dot are\n"
                "left out. A symbolic link is followed only to a file inside the directory; any other\n"
                "is named on stderr as FILE: skipped: reason. With no schema named, the documents are\n"
-               "only checked to be well-formed. Each schema is compiled once and shared by all threads.\n"
+               "only checked to be well-formed. Each schema is compiled once, before any document, and\n"
+               "shared by all threads; a schema that fails is reported once, as SCHEMA:LINE:COLUMN:\n"
+               "message, exit 2. Documents are checked as they are read, without building them, so\n"
+               "memory does not grow with their size.\n"
                "\n"
-               "Every failure is printed to stderr on one line, FILE:LINE:COLUMN: message, in the order\n"
+               "Every problem (up to --max-errors a file) is printed to stderr on one line,\n"
+               "FILE:LINE:COLUMN: message, in the order\n"
                "of the files whatever order the threads finish in; a file that cannot be read (a FIFO,\n"
                "socket or device among them, never waited on) as FILE: cannot read: reason. Then a\n"
                "summary: N valid, N invalid, N unreadable (T s). A run that finds no file to check\n"
                "says so and fails. --junit FILE is checked to be writable before any document.\n"
                "\n"
                "Exit status: 0 every document valid, 1 a document invalid or malformed, 2 usage error,\n"
-               "nothing to check, or a file that cannot be read.\n"
+               "nothing to check, a schema that fails or a file that cannot be read.\n"
                "\n"
                "Examples:\n"
                "  omxml validate --schema urn:shop=schemas/order.xsd -j 4 --junit report.xml orders/\n"

@@ -95,16 +95,37 @@ TEST(Validation, ASchemaRewrittenOnDiskIsReadAgain) {
     EXPECT_TRUE(now.document) << now.message();
 }
 
-TEST(Validation, TwoSchemasForOneNamespaceAreRefused) {
+// A namespace's schema split over files: each file applies, whichever
+// element of the namespace a document uses.
+TEST(Validation, TwoSchemasForOneNamespaceBothApply) {
     TempDir dir;
+    const std::string tool =
+        k_head + " targetNamespace=\"urn:m\"><xs:element name=\"tool\" type=\"xs:int\"/></xs:schema>";
     omLoadOptions options(omValidateOn);
     options.add_external_schema(SYSTRING("urn:m"), syPath(wide(dir.write("one.xsd", machine_schema("urn:m")))));
-    options.add_external_schema(SYSTRING("urn:m"),
-                                syPath(wide(dir.write("two.xsd", machine_schema("urn:m", "xs:string")))));
-    // Refused even for a document that the first schema alone accepts.
-    Loaded doc = load(machine("1.2", "urn:m"), options);
-    EXPECT_FALSE(doc.document);
-    EXPECT_NE(doc.message().find("urn:m"), std::string::npos) << doc.message();
+    options.add_external_schema(SYSTRING("urn:m"), syPath(wide(dir.write("two.xsd", tool))));
+    options.add_external_schema(SYSTRING("urn:m"), syPath(wide(dir.file("two.xsd"))));
+    Loaded machine_doc = load(machine("1.2", "urn:m"), options);
+    EXPECT_TRUE(machine_doc.document) << machine_doc.message();
+    EXPECT_FALSE(load(machine("text", "urn:m"), options).document);
+    Loaded tool_doc = load("<tool xmlns=\"urn:m\">7</tool>", options);
+    EXPECT_TRUE(tool_doc.document) << tool_doc.message();
+    EXPECT_FALSE(load("<tool xmlns=\"urn:m\">seven</tool>", options).document);
+}
+
+// A set that failed to compile is not remembered past a change of its files,
+// nor past the appearance of a file it missed.
+TEST(Validation, AFailedSchemaIsCompiledAgainOnceItsFilesChange) {
+    TempDir dir;
+    const omLoadOptions options =
+        no_namespace(dir.write("main.xsd", k_head + "><xs:include schemaLocation=\"part.xsd\"/></xs:schema>"));
+    EXPECT_FALSE(load(machine("1.2"), options).document);
+    dir.write("part.xsd", k_head + "><xs:element name=\"machine\" type=\"xs:nope\"/></xs:schema>");
+    Loaded broken = load(machine("1.2"), options);
+    EXPECT_NE(broken.message().find("nope"), std::string::npos) << broken.message();
+    dir.write("part.xsd", machine_schema(""));
+    Loaded fixed = load(machine("1.2"), options);
+    EXPECT_TRUE(fixed.document) << fixed.message();
 }
 
 } // namespace

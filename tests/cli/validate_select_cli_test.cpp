@@ -1,4 +1,5 @@
 // omxml validate and omxml select over files and trees, run as child processes.
+#include <algorithm>
 #include <regex>
 
 #include <sys/stat.h>
@@ -73,6 +74,7 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderOneLineAFailureWhateverTheThreads)
         "/sub/b.xml:2:22: Element '{urn:shop}line', attribute 'qty': 'x' is not a valid value of the atomic type "
         "'xs:int'.\n" +
         t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n" + t +
+        "/sub/deeper/c.xml:2:15: Premature end of data in tag order line 1\n" + t +
         "/sub/latin.xml:2:15: Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E\n" + t +
         "/sub/up: skipped: a symbolic link to a directory, not entered\n";
     for (const char* jobs : {"-j 1", "-j 4", "--jobs=3"}) {
@@ -184,6 +186,45 @@ TEST_F(ValidateCli, JunitReportHasOneCasePerFile) {
               "Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E");
     EXPECT_EQ(failure->get_text().to_utf8(),
               t + "/sub/latin.xml:2:15: " + failure->getAttribute(SYSTRING("message")).to_utf8());
+}
+
+// Each problem of a file on a line of its own, up to --max-errors; a schema
+// that fails is reported once, against its own file; --huge lifts libxml2's
+// depth limit, not ours.
+TEST_F(ValidateCli, EveryProblemOnItsLineSchemaFailuresOnceAndHugeInput) {
+    write("r.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"><xs:element name=\"r\"><xs:complexType>"
+                   "<xs:sequence><xs:element name=\"i\" maxOccurs=\"unbounded\"><xs:complexType><xs:attribute "
+                   "name=\"n\" type=\"xs:int\"/></xs:complexType></xs:element></xs:sequence></xs:complexType>"
+                   "</xs:element></xs:schema>");
+    write("bad.xsd",
+          "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n<xs:element name=\"r\" type=\"xs:no\"/>"
+          "</xs:schema>");
+    write("three.xml", "<r>\n<i n=\"a\"/>\n<i n=\"b\"/>\n<i n=\"c\"/>\n</r>");
+    write("latin.xml", "<r>\xe9t\xe9</r>");
+    const std::string tool = "cd '" + m_dir + "' && '" + OMXML_TOOL + "' validate -q ";
+    std::string all;
+    for (char v : std::string("abc"))
+        all += "three.xml:" + std::to_string(v - 'a' + 2) + ":9: Element 'i', attribute 'n': '" + v +
+               "' is not a valid value of the atomic type 'xs:int'.\n";
+    EXPECT_EQ(run(tool + "--no-namespace-schema r.xsd three.xml").err, all);
+    CliRun two = run(tool + "--no-namespace-schema r.xsd --max-errors 2 three.xml latin.xml");
+    EXPECT_EQ(two.status, 1);
+    EXPECT_EQ(two.err,
+              all.substr(0, all.rfind("three.xml")) +
+                  "latin.xml:1:4: Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x74 0xE9 0x3C\n");
+    CliRun bad = run(tool + "--no-namespace-schema bad.xsd three.xml latin.xml");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.find("bad.xsd:2: schema error: "), 0u) << bad.err;
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+
+    std::string deep;
+    for (int i = 0; i < 1000000; ++i)
+        deep += "<a>";
+    write("deep.xml", deep);
+    CliRun limited = run(tool + "deep.xml"), huge = run(tool + "--huge deep.xml");
+    EXPECT_NE(limited.err.find("depth over 256, a limit for untrusted input"), std::string::npos) << limited.err;
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.err, "deep.xml:1:300003: element nesting depth over 100000, a limit even for trusted input\n");
 }
 
 TEST_F(ValidateCli, ProgressOnlyOnATerminal) {

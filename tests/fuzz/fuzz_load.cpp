@@ -1,7 +1,8 @@
 // Fuzz target of the document back-end's loader. The first bytes choose the
 // load options (validation against a fixed schema or not, the entity
 // expansion limit, entity resolution), the rest is the document text.
-// A document that loads must come back the same (element names, attribute
+// Checking the same text without a tree must come to the same verdict, message
+// and position. A document that loads must come back the same (element names, attribute
 // values, texts, comments) when its root element's get_xml() and its saved
 // bytes are loaded again with the same options.
 
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "backend/lxDocumentFactory.h"
+#include "backend/lxStreamValidator.h"
 #include "dom/omDocument.h"
 #include "dom/omElement.h"
 #include "dom/omNamedNodeMap.h"
@@ -164,6 +166,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     omParseError error;
     std::shared_ptr<omDocument> document = factory.loadDocument(syByteArray(text.data(), text.size()), options, error);
+    // Checking without a tree comes to the load's verdict, message and position.
+    static lxStreamValidator validator;
+    omParseError checked;
+    OM_FUZZ_CHECK(validator.check(syByteArray(text.data(), text.size()), options, checked) == (document != nullptr));
+    OM_FUZZ_CHECK(checked.message() == error.message());
+    OM_FUZZ_CHECK(checked.line_number() == error.line_number() && checked.column_number() == error.column_number());
     if (!document) {
         // A failed load says why.
         OM_FUZZ_CHECK(!error.invalid());

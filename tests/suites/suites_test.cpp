@@ -71,7 +71,7 @@ protected:
 TEST_F(Suites, EveryCheckPassesOnTheBackEndAndThroughTheWrapper) {
     EXPECT_EQ(failures_with(BackendFaults{}), Keys{});
     tester.reports.clear();
-    run_all_suites(&tester, lx_register_xml_service());
+    run_all_suites(&tester, std::make_shared<CheckedFactory>(lx_register_xml_service()));
     EXPECT_EQ(tester.failure_keys(), Keys{});
     EXPECT_GT(tester.reports.size(), 300u);
     int asserts = 0;
