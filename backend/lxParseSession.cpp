@@ -59,6 +59,8 @@ std::string scheme_of(const std::string& uri) {
     return scheme;
 }
 
+std::string network_refusal(const std::string& uri) { return "not loaded, the network is never used: " + uri; }
+
 } // namespace
 
 lxParseSession::lxParseSession(Resources resources)
@@ -100,6 +102,11 @@ void lxParseSession::report(void*, lxCompat::Error error) {
         fatal = true;
     if (!fatal)
         return;
+    // Older libxml2 refuses a document type from the network itself: the refusal is told in the back-end's words.
+    if (error->code == XML_IO_NETWORK_ATTEMPT && error->str1) {
+        session->fail(network_refusal(error->str1), error->str1);
+        return;
+    }
     std::string url = error->file ? error->file : "";
     if (scheme_of(url) == "file")
         url = file_name(url);
@@ -160,7 +167,7 @@ bool lxParseSession::read_resource(const char* uri, std::string& bytes) {
     } else {
         std::string path = file_name(name);
         if (path.empty()) {
-            session->fail("not loaded, the network is never used: " + name, name);
+            session->fail(network_refusal(name), name);
             return false;
         }
         std::string error;
