@@ -5,13 +5,14 @@
 #include <libxml/xpath.h>
 
 #include "backend/lxAttribute.h"
+#include "backend/lxCompat.h"
 #include "backend/lxNodeList.h"
 #include "backend/lxString.h"
 #include "platform/syAssert.h"
 
 namespace {
 
-void ignore_xpath_error(void*, xmlErrorPtr) {}
+void ignore_xpath_error(void*, lxCompat::Error) {}
 
 // One XPath context per thread, lent to each evaluation on that thread for
 // whatever document it reads: evaluations on other threads, over the same

@@ -34,5 +34,5 @@ protected:
     /// @}
 
 private:
-    kuUnitTest* m_tester;
+    [[maybe_unused]] kuUnitTest* m_tester; // checks reach the harness through kuUnitTest::get_tester()
 };
