@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-// Whole-file reading and atomic replacement, by file name used byte for byte
-// (no URI unescaping, no decompression).
+// Whole-file reading and atomic replacement, by UTF-8 file name used as it
+// is (no URI unescaping, no decompression).
 class lxFile {
 public:
     // Opens the file at path for reading; -1, with the reason in error, when
@@ -15,6 +15,11 @@ public:
     static int open_for_reading(const std::string& path, std::string& error, bool regular_only = true);
     // Reads the file at path; false, with the reason in error, when it cannot.
     static bool read(const std::string& path, std::string& bytes, std::string& error, bool regular_only = true);
+    // Reads up to len bytes from an open file: the count, 0 at its end, -1 on failure.
+    static int read_some(int fd, char* buffer, int len);
+    static void close(int fd);
+    // path made absolute against the current folder (and drive, on Windows).
+    static std::string absolute(const std::string& path);
     // Writes a temporary file in the directory of path through write and
     // renames it over path, so the old file stays intact unless the whole new
     // one was written. False, leaving no temporary file, on any failure.

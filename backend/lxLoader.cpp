@@ -1,14 +1,11 @@
 #include "backend/lxLoader.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include <unistd.h>
 
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
@@ -671,12 +668,7 @@ int read_memory(void* context, char* buffer, int len) {
 }
 
 int read_file(void* context, char* buffer, int len) {
-    int fd = *static_cast<int*>(context);
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, static_cast<std::size_t>(len));
-        if (n >= 0 || errno != EINTR)
-            return static_cast<int>(n);
-    }
+    return lxFile::read_some(*static_cast<int*>(context), buffer, len);
 }
 
 int close_nothing(void*) { return 0; }
@@ -710,6 +702,6 @@ xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& opti
     xmlParserInputBufferPtr buffer =
         xmlParserInputBufferCreateIO(&read_file, &close_nothing, &fd, XML_CHAR_ENCODING_NONE);
     xmlDocPtr doc = parse(buffer, path, options, schemas, error);
-    ::close(fd);
+    lxFile::close(fd);
     return doc;
 }

@@ -4,8 +4,6 @@
 #include <climits>
 #include <cstring>
 
-#include <unistd.h>
-
 #include "backend/lxFile.h"
 #include "backend/lxString.h"
 
@@ -129,23 +127,44 @@ std::string lxParseSession::file_name(const std::string& uri) {
     std::string rest = uri.substr(5);
     if (rest.compare(0, 11, "//localhost") == 0)
         rest.erase(0, 11);
+#ifdef _WIN32
+    // file:///C:/a is C:/a; file://server/share/a is the UNC name //server/share/a.
+    else if (rest.compare(0, 3, "///") != 0 && rest.compare(0, 2, "//") == 0)
+        return percent_decoded(rest);
     else if (rest.compare(0, 2, "//") == 0)
         rest.erase(0, 2);
+    if (rest.size() >= 3 && rest[0] == '/' && std::isalpha(static_cast<unsigned char>(rest[1])) &&
+        (rest[2] == ':' || rest.compare(2, 3, "%3A") == 0 || rest.compare(2, 3, "%3a") == 0))
+        rest.erase(0, 1);
+#else
+    else if (rest.compare(0, 2, "//") == 0)
+        rest.erase(0, 2);
+#endif
     return percent_decoded(rest);
 }
 
 std::string lxParseSession::file_uri(const std::string& name) {
-    std::string absolute = name;
-    if (absolute.empty() || absolute[0] != '/') {
-        char cwd[PATH_MAX];
-        if (::getcwd(cwd, sizeof cwd))
-            absolute = std::string(cwd) + "/" + absolute;
-    }
-    static const char hex[] = "0123456789ABCDEF";
+    std::string absolute = lxFile::absolute(name);
     std::string uri = "file://";
-    for (char c : absolute) {
+    std::size_t drive_colon = std::string::npos;
+#ifdef _WIN32
+    for (char& c : absolute)
+        if (c == '\\')
+            c = '/';
+    // A drive's path goes below the empty host (file:///C:/a); a UNC name
+    // (//server/share/a) names its host itself.
+    if (absolute.compare(0, 2, "//") == 0)
+        uri = "file:";
+    else
+        uri += '/';
+    if (absolute.size() >= 2 && absolute[1] == ':')
+        drive_colon = 1;
+#endif
+    static const char hex[] = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < absolute.size(); ++i) {
+        char c = absolute[i];
         auto b = static_cast<unsigned char>(c);
-        if (std::isalnum(b) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+        if (std::isalnum(b) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~' || i == drive_colon) {
             uri += c;
         } else {
             uri += '%';

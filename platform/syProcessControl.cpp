@@ -1,5 +1,5 @@
 #include "platform/syProcessControl.h"
 
-#include <unistd.h>
+#include "platform/syFileSystem.h"
 
-int syProcessControl::getpid() const { return static_cast<int>(::getpid()); }
+int syProcessControl::getpid() const { return syFileSystem::process_id(); }
