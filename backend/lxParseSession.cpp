@@ -106,7 +106,10 @@ void lxParseSession::report(void*, xmlErrorPtr error) {
     if (!fatal)
         return;
     std::string url = error->file ? error->file : "";
-    if (scheme_of(url) == "file")
+    auto named = session->m_names.find(url);
+    if (named != session->m_names.end())
+        url = named->second;
+    else if (scheme_of(url) == "file")
         url = file_name(url);
     int line = error->line;
     int column = error->int2;

@@ -45,8 +45,13 @@ public:
     // Fills a parse error from the failure; default_url stands in for a missing url.
     void fill(omParseError& error, const std::string& default_url) const;
 
-    // A document served for uri without reading any file.
-    void provide(const std::string& uri, std::string bytes) { m_provided[uri] = std::move(bytes); }
+    // A document served for uri without reading any file; reports on it name
+    // it by name, when given (the file name as the caller wrote it).
+    void provide(const std::string& uri, std::string bytes, const std::string& name = std::string()) {
+        m_provided[uri] = std::move(bytes);
+        if (!name.empty())
+            m_names[uri] = name;
+    }
     // Rewrites each resource read (bytes, url) before libxml2 parses it.
     void set_filter(std::function<std::string(const std::string&, const std::string&)> filter) {
         m_filter = std::move(filter);
@@ -75,6 +80,7 @@ private:
     const xmlParserCtxt* m_position = nullptr;
     Failure m_failure;
     std::map<std::string, std::string> m_provided;
+    std::map<std::string, std::string> m_names;
     std::function<std::string(const std::string&, const std::string&)> m_filter;
     std::vector<std::pair<std::string, std::string>> m_files_read;
 

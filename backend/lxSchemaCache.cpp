@@ -154,7 +154,7 @@ std::shared_ptr<xmlSchema> lxSchemaCache::compile(const std::vector<Source>& sou
         }
         entry.files.emplace_back(source.path, bytes);
         std::string uri = lxParseSession::file_uri(source.path);
-        compiling.provide(uri, without_pointless_use(bytes, uri, compiling));
+        compiling.provide(uri, without_pointless_use(bytes, uri, compiling), source.path);
         // Each external schema is imported for its namespace; the no-namespace one is included.
         if (source.has_namespace)
             wrapper += "<xs:import namespace=\"" + attribute_text(source.ns) + "\" schemaLocation=\"" +

@@ -1,5 +1,6 @@
 #include "platform/syFileSystem.h"
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -184,6 +185,24 @@ long long syFileSystem::tell_stream(std::FILE* stream) { return ::_ftelli64(stre
 
 int syFileSystem::process_id() { return ::_getpid(); }
 
+bool syFileSystem::is_terminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
+
+std::string syFileSystem::make_temp_dir(const std::string& parent, const std::string& prefix) {
+    static std::atomic<unsigned> counter{0};
+    std::string base = parent;
+    if (!base.empty() && !is_separator(base.back()))
+        base += '\\';
+    base += prefix + std::to_string(process_id()) + "-" + std::to_string(::GetTickCount()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = base + std::to_string(counter++);
+        if (::_wmkdir(wide(name).c_str()) == 0)
+            return name;
+        if (errno != EEXIST)
+            break;
+    }
+    return std::string();
+}
+
 #else
 
 syFileSystem::Kind syFileSystem::kind(const std::string& name) {
@@ -295,5 +314,15 @@ int syFileSystem::seek_stream(std::FILE* stream, long long offset, int whence) {
 long long syFileSystem::tell_stream(std::FILE* stream) { return static_cast<long long>(::ftello(stream)); }
 
 int syFileSystem::process_id() { return static_cast<int>(::getpid()); }
+
+bool syFileSystem::is_terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+
+std::string syFileSystem::make_temp_dir(const std::string& parent, const std::string& prefix) {
+    std::string pattern = parent;
+    if (!pattern.empty() && pattern.back() != '/')
+        pattern += '/';
+    pattern += prefix + "XXXXXX";
+    return ::mkdtemp(&pattern[0]) ? pattern : std::string();
+}
 
 #endif

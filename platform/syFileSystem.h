@@ -61,4 +61,8 @@ public:
     static long long tell_stream(std::FILE* stream);
 
     static int process_id();
+    static bool is_terminal(std::FILE* stream);
+    // Makes a new, empty folder prefix+"..." inside parent and returns its
+    // name; empty when none could be made.
+    static std::string make_temp_dir(const std::string& parent, const std::string& prefix);
 };

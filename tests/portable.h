@@ -4,11 +4,13 @@
 // folders, process ids, locale names, file-name rules, and the skip of a test
 // that cannot exist on one of them (with its reason and its counterpart).
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@
 #include <unistd.h>
 #endif
 
+#include "platform/syFileSystem.h"
 #include "platform/syProcessControl.h"
 
 #ifdef _WIN32
@@ -34,36 +37,46 @@ inline int process_id() { return syProcessControl().getpid(); }
 
 // A new, empty folder inside parent; empty when none could be made.
 inline std::string make_temp_dir(const std::string& parent, const std::string& prefix) {
-#ifdef _WIN32
-    std::random_device seed;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path path =
-            std::filesystem::u8path(parent) / (prefix + std::to_string(process_id()) + "-" + std::to_string(seed()));
-        std::error_code ec;
-        if (std::filesystem::create_directory(path, ec))
-            return path.u8string();
-    }
-    return std::string();
-#else
-    std::string pattern = (std::filesystem::path(parent) / (prefix + "XXXXXX")).string();
-    return ::mkdtemp(&pattern[0]) ? pattern : std::string();
-#endif
+    return syFileSystem::make_temp_dir(parent, prefix);
 }
 
 // The file-system path of a UTF-8 name, for std::filesystem and the streams
 // (whose narrow names are not UTF-8 on Windows).
 inline std::filesystem::path fs_path(const std::string& utf8) { return std::filesystem::u8path(utf8); }
 
-// The name this system gives a locale written as on POSIX systems
-// ("de_DE.UTF-8"); Windows writes "de-DE".
-inline std::string system_locale_name(const std::string& posix_name) {
+// The names this system may give a locale written as on POSIX systems
+// ("de_DE.UTF-8"): Windows' C run-times take "de_DE" or "de-DE", without the
+// encoding.
+inline std::vector<std::string> system_locale_names(const std::string& posix_name) {
 #ifdef _WIN32
     std::string name = posix_name.substr(0, posix_name.find('.'));
-    std::size_t underscore = name.find('_');
-    if (underscore != std::string::npos)
-        name[underscore] = '-';
-    return name;
+    std::string hyphen = name;
+    std::replace(hyphen.begin(), hyphen.end(), '_', '-');
+    return {name, hyphen};
 #else
-    return posix_name;
+    return {posix_name};
 #endif
 }
+
+// The exit status (0 to 255) of a child that std::system waited for, -1 when
+// it did not exit by itself.
+inline int exit_status(int raw) {
+#ifdef _WIN32
+    return raw;
+#else
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+}
+
+#ifdef _WIN32
+// No FIFOs, and links need privileges: these fail, and the tests that need
+// them skip themselves.
+inline int mkfifo(const char*, int) {
+    errno = ENOSYS;
+    return -1;
+}
+inline int symlink(const char*, const char*) {
+    errno = ENOSYS;
+    return -1;
+}
+#endif

@@ -136,7 +136,8 @@ private:
 class NumericLocale {
 public:
     explicit NumericLocale(const char* name) : m_saved(std::setlocale(LC_NUMERIC, nullptr)) {
-        m_active = std::setlocale(LC_NUMERIC, system_locale_name(name).c_str()) != nullptr;
+        for (const std::string& system_name : system_locale_names(name))
+            m_active = m_active || std::setlocale(LC_NUMERIC, system_name.c_str()) != nullptr;
     }
     ~NumericLocale() { std::setlocale(LC_NUMERIC, m_saved.c_str()); }
     NumericLocale(const NumericLocale&) = delete;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/syFileSystem.h"
 #include "platform/syQfsFile.h"
 #include "reader/omXmlFactory.h"
 #include "tools/omxmlCommand.h"
@@ -78,7 +79,7 @@ bool walk(omAbstractXmlReader& reader, const ReadPath& path, std::size_t level) 
 // outside its subset: UTF-16, or a document type declaration or processing
 // instruction before the root element. Empty for anything else.
 std::string outside_subset(const std::string& file_name) {
-    std::FILE* in = std::fopen(file_name.c_str(), "rb");
+    std::FILE* in = syFileSystem::open_stream(file_name, "rb");
     if (!in)
         return "";
     std::string head(4096, '\0');

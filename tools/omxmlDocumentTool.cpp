@@ -4,11 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "backend/lxDocumentFactory.h"
+#include "platform/syFileSystem.h"
 
 std::shared_ptr<omDocumentFactory> omxml_locate_factory(const char* command) {
     lx_register_xml_service();
@@ -23,19 +20,22 @@ std::shared_ptr<omDocumentFactory> omxml_locate_factory(const char* command) {
 syPath omxml_path_arg(const std::string& arg) { return syPath(syString::from_utf8(arg)); }
 
 std::string omxml_unreadable_reason(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(st.st_mode))
+    switch (syFileSystem::kind(path)) {
+    case syFileSystem::missing:
+        return std::strerror(ENOENT);
+    case syFileSystem::directory:
         return "is a directory";
-    if (!S_ISREG(st.st_mode))
+    case syFileSystem::other:
         return "not a regular file";
+    case syFileSystem::regular:
+        break;
+    }
     // Opened without blocking: the path may have been replaced by a FIFO since.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = syFileSystem::open_read(path, true);
     if (fd < 0)
         return std::strerror(errno);
-    std::string reason = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? "" : "not a regular file";
-    ::close(fd);
+    std::string reason = syFileSystem::kind(fd) == syFileSystem::regular ? "" : "not a regular file";
+    syFileSystem::close(fd);
     return reason;
 }
 

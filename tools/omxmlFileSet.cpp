@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include <unistd.h>
+#include "platform/syFileSystem.h"
 
 namespace fs = std::filesystem;
 
@@ -41,16 +41,16 @@ void collect(const fs::path& dir, const fs::path& root, std::vector<omxmlInput>&
             std::error_code link_ec;
             const fs::path target = fs::canonical(path, link_ec);
             if (link_ec) {
-                found.push_back({path.string(), link_ec.message()});
+                found.push_back({path.u8string(), link_ec.message()});
                 continue;
             }
             if (!within(target, root) || fs::is_directory(target, link_ec))
                 continue;
         }
-        found.push_back({path.string(), ""});
+        found.push_back({path.u8string(), ""});
     }
     if (ec)
-        found.push_back({dir.string(), ec.message()});
+        found.push_back({dir.u8string(), ec.message()});
 }
 
 std::string duration(double seconds) {
@@ -86,12 +86,12 @@ std::vector<omxmlInput> omxml_expand_paths(const std::vector<std::string>& paths
     std::vector<omxmlInput> files;
     for (const std::string& arg : paths) {
         std::error_code ec;
-        if (!fs::is_directory(fs::status(arg, ec))) {
+        if (!fs::is_directory(fs::status(fs::u8path(arg), ec))) {
             files.push_back({arg, ""});
             continue;
         }
         const std::size_t first = files.size();
-        collect(fs::path(arg), fs::canonical(arg, ec), files);
+        collect(fs::u8path(arg), fs::canonical(fs::u8path(arg), ec), files);
         std::sort(files.begin() + static_cast<std::ptrdiff_t>(first), files.end(),
                   [](const omxmlInput& a, const omxmlInput& b) { return a.path < b.path; });
     }
@@ -103,7 +103,7 @@ unsigned omxml_default_threads() { return std::max(1u, std::thread::hardware_con
 void omxml_run_parallel(std::size_t count, unsigned threads, const std::function<omxmlOutcome(std::size_t)>& job,
                         const std::function<void(std::size_t, const omxmlOutcome&)>& report,
                         const omxmlProgress& progress) {
-    const bool shown = progress.shown && ::isatty(STDERR_FILENO);
+    const bool shown = progress.shown && syFileSystem::is_terminal(stderr);
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [start] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
     bool drawn = false;

@@ -1,8 +1,6 @@
 // omxml validate and omxml select over files and trees, run as child processes.
 #include <regex>
 
-#include <sys/stat.h>
-
 #include "backend/lxDocumentFactory.h"
 #include "cli/cli_fixture.h"
 #include "dom/omDocument.h"

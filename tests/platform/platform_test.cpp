@@ -1,6 +1,5 @@
 // Strings, formatting, number parsing, paths, files, the service registry
 // and the unit-test harness.
-#include <unistd.h>
 
 #include "platform/kuService.h"
 #include "platform/syQfsFile.h"
