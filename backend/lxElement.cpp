@@ -5,6 +5,7 @@
 #include <libxml/xpath.h>
 
 #include "backend/lxAttribute.h"
+#include "backend/lxCompat.h"
 #include "backend/lxNodeList.h"
 #include "backend/lxString.h"
 #include "platform/syAssert.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-void ignore_xpath_error(void*, xmlErrorPtr) {}
+void ignore_xpath_error(void*, lxCompat::Error) {}
 
 void free_xpath_context(void* context) { xmlXPathFreeContext(static_cast<xmlXPathContextPtr>(context)); }
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include <libxml/SAX2.h>
-#include <libxml/parserInternals.h>
 #include <libxml/xmlschemas.h>
 
+#include "backend/lxCompat.h"
 #include "backend/lxFile.h"
 #include "backend/lxParseSession.h"
 #include "backend/lxSerializer.h"
@@ -57,10 +57,13 @@ struct LoadState {
     unsigned long long expanded = 0;   // bytes of replacement text handed out
     // The entity just declared: libxml2 looks it up once more at once, which expands nothing.
     const xmlChar* declared = nullptr;
-    // Where the last reference in the document's own text stood; a lookup at
-    // the same place is one inside that reference's replacement text.
-    const xmlParserInput* reference_input = nullptr;
-    unsigned long reference_offset = 0;
+    // Where the last reference counted stood (its input, the depth of that
+    // input, 0 for none): until the parser moves on in that input, every
+    // lookup is one inside the reference's replacement text.
+    lxCompat::Place reference;
+    int reference_depth = 0;
+    // Bytes of the document handed to the parser so far.
+    unsigned long long document_bytes = 0;
     std::unordered_map<const xmlEntity*, unsigned long long> weights;
     // The open elements, innermost last, above one that stands for the document.
     std::vector<OpenElement> open = std::vector<OpenElement>(1);
@@ -114,7 +117,7 @@ unsigned long long weight(LoadState& load, const xmlEntity* entity, int depth) {
         if (is_predefined(name, n))
             continue;
         std::string key(reinterpret_cast<const char*>(name), n);
-        if (const xmlEntity* inner = xmlGetDocEntity(load.main->myDoc, BAD_CAST key.c_str()))
+        if (const xmlEntity* inner = xmlGetDocEntity(entity->doc, BAD_CAST key.c_str()))
             total += weight(load, inner, depth + 1);
     }
     load.weights[entity] = total;
@@ -122,42 +125,41 @@ unsigned long long weight(LoadState& load, const xmlEntity* entity, int depth) {
 }
 
 // True for a lookup inside the replacement text of a reference already
-// counted: in an entity's own parser context, or (attribute values, and
-// entity content parsed again while validating) at the same place of the
-// document as that reference.
+// counted, however libxml2 reads that text: in a parser context of its own,
+// as an input stacked on the one the reference stands in, or (attribute
+// values) at the very place of the reference. Each reference in the text
+// read moves the parser on, so it is never taken for one of those.
 bool nested(LoadState& load, xmlParserCtxtPtr ctxt) {
     if (ctxt != load.main)
         return true;
-    const xmlParserInput* input = ctxt->input;
-    unsigned long offset = input ? input->consumed + static_cast<unsigned long>(input->cur - input->base) : 0;
-    if (input == load.reference_input && offset == load.reference_offset)
-        return true;
-    load.reference_input = input;
-    load.reference_offset = offset;
+    const int depth = lxCompat::input_depth(ctxt);
+    if (load.reference_depth > 0 && depth >= load.reference_depth) {
+        lxCompat::Place at = lxCompat::place(ctxt, load.reference_depth - 1);
+        if (at.input == load.reference.input && at.offset == load.reference.offset)
+            return true;
+    }
+    load.reference = lxCompat::place(ctxt, depth - 1);
+    load.reference_depth = depth;
     return false;
 }
 
 // Counts the replacement text of one reference; true when the expansion has
-// grown out of proportion to the document. libxml2 lets up to 10 MB through
-// first, appending copy after copy to one text node at quadratic cost.
+// grown out of proportion to the text read (the document and the external
+// resources). libxml2 lets up to 10 MB through first, appending copy after
+// copy to one text node at quadratic cost.
 bool too_large(LoadState& load, const xmlEntity* entity) {
     load.expanded += static_cast<unsigned long long>(entity->length > 0 ? entity->length : 0);
     if (load.expanded <= k_free_expansion)
         return false;
-    const xmlParserInput* input = load.main->input;
-    unsigned long long consumed = load.main->sizeentities;
-    if (input)
-        consumed += input->consumed + static_cast<unsigned long long>(input->cur - input->base);
-    return load.expanded > 10 * consumed;
+    return load.expanded > 10 * (load.document_bytes + load.session->resource_bytes());
 }
 
-// Fails the load where the document's parser stands.
+// Fails the load where the parser stands in the document (or the external
+// subset it reads).
 void stop(xmlParserCtxtPtr ctxt, const std::string& message) {
     LoadState* load = t_load;
-    const xmlParserInput* input = load->main->input;
-    load->session->fail(message, std::string(), input ? input->line : -1, input ? input->col : -1);
-    ctxt->wellFormed = 0;
-    load->main->wellFormed = 0;
+    lxCompat::Place at = lxCompat::place(load->main, 0);
+    load->session->fail(message, std::string(), at.line, at.column);
     xmlStopParser(ctxt);
 }
 
@@ -193,6 +195,7 @@ bool count(xmlParserCtxtPtr ctxt, LoadState& load, const xmlEntity* entity, bool
     load.declared = nullptr;
     if (parameter) {
         ++load.expansions;
+        load.reference_depth = 0; // the parser has moved on
     } else if (!nested(load, ctxt)) {
         load.expansions += weight(load, entity, 0);
     }
@@ -367,7 +370,7 @@ bool is_blank(const xmlChar* text, int n) {
 void insert_blank(const LoadState& load, xmlNodePtr element, xmlNodePtr after, std::size_t offset, std::size_t length) {
     const char* run = load.blanks.data() + offset;
     xmlNodePtr next = after ? after->next : element->children;
-    if (next && next->type == XML_TEXT_NODE && next->name == xmlStringText) {
+    if (next && next->type == XML_TEXT_NODE && xmlStrEqual(next->name, BAD_CAST "text")) {
         std::string merged(run, length);
         if (next->content)
             merged += reinterpret_cast<const char*>(next->content);
@@ -513,7 +516,7 @@ void start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, c
     if (ctxt != load.main)
         load.walk_after = true;
     else if (nb_namespaces && open.node && open.node->nsDef)
-        lxSerializer::note_namespaces(ctxt->myDoc, open.node);
+        lxSerializer::note_namespaces(open.node->doc, open.node);
 }
 
 void end_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
@@ -573,16 +576,29 @@ struct Validation {
     }
 };
 
-// Parses the text that buffer delivers (and frees buffer), validating and
-// shaping the tree as it is built.
-xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const omLoadOptions& options,
+// The document's bytes as the parser asks for them, counted.
+struct Source {
+    xmlInputReadCallback read;
+    void* context;
+    unsigned long long* delivered;
+};
+
+int read_counted(void* context, char* buffer, int len) {
+    auto* source = static_cast<Source*>(context);
+    int n = source->read(source->context, buffer, len);
+    if (n > 0)
+        *source->delivered += static_cast<unsigned long long>(n);
+    return n;
+}
+
+// Parses the text that read delivers from context, validating and shaping
+// the tree as it is built.
+xmlDocPtr parse(xmlInputReadCallback read, void* context, const std::string& url, const omLoadOptions& options,
                 lxSchemaCache& schemas, omParseError& error) {
     lxParseSession session(options.disable_entity_resolution() ? lxParseSession::no_resources
                                                                : lxParseSession::local_files);
-    xmlParserCtxtPtr ctxt = buffer ? xmlNewParserCtxt() : nullptr;
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt) {
-        if (buffer)
-            xmlFreeParserInputBuffer(buffer);
         session.fail("out of memory");
         session.fill(error, url);
         return nullptr;
@@ -590,7 +606,7 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     int parse_options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_COMPACT;
     if (!options.disable_entity_resolution())
         parse_options |= XML_PARSE_DTDLOAD;
-    xmlCtxtUseOptions(ctxt, parse_options);
+    session.attach(ctxt);
     ctxt->sax->getEntity = &get_entity;
     ctxt->sax->getParameterEntity = &get_parameter_entity;
     ctxt->sax->entityDecl = &entity_declaration;
@@ -602,7 +618,6 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     ctxt->sax->cdataBlock = &cdata_block;
     ctxt->sax->comment = &comment;
     ctxt->sax->processingInstruction = &instruction;
-    ctxt->sax->serror = &lxParseSession::report;
 
     int limit = options.entity_expansion_limit();
     LoadState state;
@@ -613,28 +628,19 @@ xmlDocPtr parse(xmlParserInputBufferPtr buffer, const std::string& url, const om
     LoadState* outer = t_load;
     t_load = &state;
 
-    xmlParserInputPtr input = xmlNewIOInputStream(ctxt, buffer, XML_CHAR_ENCODING_NONE);
+    Source source{read, context, &state.document_bytes};
     xmlDocPtr doc = nullptr;
     Validation validation;
-    if (!input) {
-        xmlFreeParserInputBuffer(buffer);
-        session.fail("out of memory");
-    } else {
-        if (!url.empty())
-            input->filename = reinterpret_cast<char*>(xmlStrdup(BAD_CAST url.c_str()));
-        inputPush(ctxt, input);
-        // Validating while parsing, libxml2 parses an entity's content again
-        // at each reference, through the callbacks, into the tree.
-        const bool validating = lxSchemaCache::wanted(options);
-        if (!validating || validation.start(ctxt, options, schemas, session))
-            xmlParseDocument(ctxt);
-        doc = ctxt->myDoc;
-        ctxt->myDoc = nullptr;
-        if (validating && !validation.finish(session))
-            session.fail("the document is not valid against its schemas");
-        if (!session.failed() && (!ctxt->wellFormed || !doc))
-            session.fail("the document is not well-formed");
-    }
+    // Validating while parsing, libxml2 parses an entity's content again
+    // at each reference, through the callbacks, into the tree.
+    const bool validating = lxSchemaCache::wanted(options);
+    if (!validating || validation.start(ctxt, options, schemas, session))
+        doc = xmlCtxtReadIO(ctxt, &read_counted, nullptr, &source, url.empty() ? nullptr : url.c_str(), nullptr,
+                            parse_options);
+    if (validating && !validation.finish(session))
+        session.fail("the document is not valid against its schemas");
+    if (!session.failed() && !doc)
+        session.fail("the document is not well-formed");
     t_load = outer;
     xmlFreeParserCtxt(ctxt);
 
@@ -671,8 +677,6 @@ int read_file(void* context, char* buffer, int len) {
     return lxFile::read_some(*static_cast<int*>(context), buffer, len);
 }
 
-int close_nothing(void*) { return 0; }
-
 } // namespace
 
 xmlDocPtr lxLoader::load(const char* data, std::size_t size, const omLoadOptions& options, lxSchemaCache& schemas,
@@ -683,9 +687,7 @@ xmlDocPtr lxLoader::load(const char* data, std::size_t size, const omLoadOptions
         return nullptr;
     }
     MemoryText text{data, size};
-    xmlParserInputBufferPtr buffer =
-        xmlParserInputBufferCreateIO(&read_memory, &close_nothing, &text, XML_CHAR_ENCODING_NONE);
-    return parse(buffer, std::string(), options, schemas, error);
+    return parse(&read_memory, &text, std::string(), options, schemas, error);
 }
 
 xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& options, lxSchemaCache& schemas,
@@ -699,9 +701,7 @@ xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& opti
         error.set_url(lxString::from_xml(path.data(), path.size()));
         return nullptr;
     }
-    xmlParserInputBufferPtr buffer =
-        xmlParserInputBufferCreateIO(&read_file, &close_nothing, &fd, XML_CHAR_ENCODING_NONE);
-    xmlDocPtr doc = parse(buffer, path, options, schemas, error);
+    xmlDocPtr doc = parse(&read_file, &fd, path, options, schemas, error);
     lxFile::close(fd);
     return doc;
 }

@@ -60,18 +60,11 @@ std::string scheme_of(const std::string& uri) {
 } // namespace
 
 lxParseSession::lxParseSession(Resources resources)
-    : m_resources(resources), m_previous(t_session), m_saved_handler(xmlStructuredError),
-      m_saved_context(xmlStructuredErrorContext), m_saved_opener(xmlParserInputBufferCreateFilenameValue) {
+    : m_resources(resources), m_previous(t_session), m_thread_hooks(&lxParseSession::report) {
     t_session = this;
-    xmlSetStructuredErrorFunc(this, &lxParseSession::report);
-    xmlParserInputBufferCreateFilenameValue = &lxParseSession::open_resource;
 }
 
-lxParseSession::~lxParseSession() {
-    xmlParserInputBufferCreateFilenameValue = m_saved_opener;
-    xmlSetStructuredErrorFunc(m_saved_context, m_saved_handler);
-    t_session = m_previous;
-}
+lxParseSession::~lxParseSession() { t_session = m_previous; }
 
 void lxParseSession::fail(const std::string& message, const std::string& url, int line, int column) {
     if (m_failed)
@@ -91,7 +84,7 @@ void lxParseSession::fill(omParseError& error, const std::string& default_url) c
     error.set_column_number(m_failure.column);
 }
 
-void lxParseSession::report(void*, xmlErrorPtr error) {
+void lxParseSession::report(void*, lxCompat::Error error) {
     lxParseSession* session = t_session;
     if (!session || !error || session->m_muted || session->m_failed)
         return;
@@ -113,10 +106,10 @@ void lxParseSession::report(void*, xmlErrorPtr error) {
         url = file_name(url);
     int line = error->line;
     int column = error->int2;
-    const xmlParserCtxt* parser = session->m_position;
-    if (error->domain == XML_FROM_SCHEMASV && parser && parser->input) {
-        line = parser->input->line;
-        column = parser->input->col;
+    if (error->domain == XML_FROM_SCHEMASV && session->m_position) {
+        lxCompat::Place at = lxCompat::place(session->m_position, 0);
+        line = at.line;
+        column = at.column;
     }
     session->fail(trimmed(error->message), url, line > 0 ? line : -1, column > 0 ? column : -1);
 }
@@ -178,12 +171,11 @@ std::string lxParseSession::file_uri(const std::string& name) {
     return uri;
 }
 
-xmlParserInputBufferPtr lxParseSession::open_resource(const char* uri, xmlCharEncoding encoding) {
+bool lxParseSession::read_resource(const char* uri, std::string& bytes) {
     lxParseSession* session = t_session;
-    if (!session || !uri || session->m_resources == no_resources)
-        return nullptr;
+    if (!session || session->m_resources == no_resources)
+        return false;
     std::string name = uri;
-    std::string bytes;
     auto provided = session->m_provided.find(name);
     if (provided != session->m_provided.end()) {
         bytes = provided->second;
@@ -191,7 +183,7 @@ xmlParserInputBufferPtr lxParseSession::open_resource(const char* uri, xmlCharEn
         std::string path = file_name(name);
         if (path.empty()) {
             session->fail("not loaded, the network is never used: " + name, name);
-            return nullptr;
+            return false;
         }
         std::string error;
         bool read = lxFile::read(path, bytes, error, true);
@@ -202,13 +194,12 @@ xmlParserInputBufferPtr lxParseSession::open_resource(const char* uri, xmlCharEn
         }
         if (!read) {
             session->fail("cannot read '" + path + "': " + error, name);
-            return nullptr;
+            return false;
         }
         session->m_files_read.emplace_back(path, bytes);
         if (session->m_resources == schema_files && session->m_filter)
             bytes = session->m_filter(bytes, name);
     }
-    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
-        return nullptr;
-    return xmlParserInputBufferCreateMem(bytes.data(), static_cast<int>(bytes.size()), encoding);
+    session->m_resource_bytes += bytes.size();
+    return true;
 }

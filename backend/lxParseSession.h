@@ -7,17 +7,17 @@
 #include <vector>
 
 #include <libxml/parser.h>
-#include <libxml/xmlIO.h>
-#include <libxml/xmlerror.h>
+#include <libxml/xmlschemas.h>
 
+#include "backend/lxCompat.h"
 #include "factory/omParseError.h"
 
 // The scope of one libxml2 parse on the current thread: collects the first
 // failure that libxml2 (or the back-end) reports, and decides which external
-// resources may be read. On construction it installs its handlers in
-// libxml2's per-thread settings (structured error handler, input opener) and
-// on destruction puts the previous ones back, so nothing outside the session
-// changes.
+// resources may be read. Parser contexts are given its handlers with attach;
+// where libxml2 keeps them per thread instead (older releases), the session
+// installs them there for its lifetime and then puts the previous ones back,
+// so nothing outside the session changes.
 class lxParseSession {
 public:
     enum Resources {
@@ -58,25 +58,32 @@ public:
     }
     // The files read through the session: (file name, bytes as read).
     const std::vector<std::pair<std::string, std::string>>& files_read() const { return m_files_read; }
+    // Bytes of the external resources read so far.
+    unsigned long long resource_bytes() const { return m_resource_bytes; }
     // While muted, libxml2's reports are dropped (for the session's own probes).
     void set_muted(bool muted) { m_muted = muted; }
     // While set, schema validity faults are placed where this parser stands:
     // a validator fed by the parser's callbacks knows no position of its own.
     void set_position(const xmlParserCtxt* parser) { m_position = parser; }
 
+    // Sends the reports and resource reads of a parser context to this session.
+    void attach(xmlParserCtxtPtr ctxt) { lxCompat::set_hooks<&lxParseSession::read_resource>(ctxt, &report); }
+    void attach(xmlSchemaParserCtxtPtr ctxt) { lxCompat::set_hooks<&lxParseSession::read_resource>(ctxt, &report); }
+
     // Structured error handler for libxml2; reports reach the session of the current thread.
-    static void report(void* data, xmlErrorPtr error);
+    static void report(void* data, lxCompat::Error error);
     // The local file name of a "file:" URI or plain path; empty for any other scheme.
     static std::string file_name(const std::string& uri);
     // A "file:" URI for a file name, made absolute and percent-escaped.
     static std::string file_uri(const std::string& name);
 
 private:
-    static xmlParserInputBufferPtr open_resource(const char* uri, xmlCharEncoding encoding);
+    static bool read_resource(const char* uri, std::string& bytes);
 
     Resources m_resources;
     bool m_failed = false;
     bool m_muted = false;
+    unsigned long long m_resource_bytes = 0;
     const xmlParserCtxt* m_position = nullptr;
     Failure m_failure;
     std::map<std::string, std::string> m_provided;
@@ -85,7 +92,5 @@ private:
     std::vector<std::pair<std::string, std::string>> m_files_read;
 
     lxParseSession* m_previous;
-    xmlStructuredErrorFunc m_saved_handler;
-    void* m_saved_context;
-    xmlParserInputBufferCreateFilenameFunc m_saved_opener;
+    lxCompat::ThreadHooks<&lxParseSession::read_resource> m_thread_hooks;
 };

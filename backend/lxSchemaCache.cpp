@@ -44,9 +44,15 @@ bool is_schema_element(const xmlNode* node, const char* name) {
 std::string without_pointless_use(const std::string& bytes, const std::string& url, lxParseSession& session) {
     if (bytes.size() > static_cast<std::size_t>(INT_MAX))
         return bytes;
+    xmlParserCtxtPtr probe = xmlNewParserCtxt();
+    if (!probe)
+        return bytes;
+    session.attach(probe);
     session.set_muted(true);
-    xmlDocPtr doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), url.c_str(), nullptr, XML_PARSE_NONET);
+    xmlDocPtr doc =
+        xmlCtxtReadMemory(probe, bytes.data(), static_cast<int>(bytes.size()), url.c_str(), nullptr, XML_PARSE_NONET);
     session.set_muted(false);
+    xmlFreeParserCtxt(probe);
     if (!doc)
         return bytes;
     bool changed = false;
@@ -170,7 +176,7 @@ std::shared_ptr<xmlSchema> lxSchemaCache::compile(const std::vector<Source>& sou
     xmlSchemaParserCtxtPtr parser = xmlSchemaNewMemParserCtxt(wrapper.data(), static_cast<int>(wrapper.size()));
     xmlSchemaPtr compiled = nullptr;
     if (parser) {
-        xmlSchemaSetParserStructuredErrors(parser, &lxParseSession::report, nullptr);
+        compiling.attach(parser);
         compiled = xmlSchemaParse(parser);
         xmlSchemaFreeParserCtxt(parser);
     }

@@ -8,6 +8,7 @@
 
 #include <libxml/xmlsave.h>
 
+#include "backend/lxCompat.h"
 #include "backend/lxFile.h"
 #include "backend/lxParseSession.h"
 #include "backend/lxString.h"
@@ -70,12 +71,14 @@ bool needs_escape(const xmlChar* text) {
     return false;
 }
 
-// libxml2 writes namespace names and the attribute defaults of the internal
-// subset between quotes as they are, so "&", "<" or a quote in them would
-// give text that does not load again. Documents that hold such values are
-// written from a private copy whose values are escaped first: a document is
-// never changed while it is written, since other threads may read it.
-void escape(const xmlChar** slot) {
+// Older libxml2 writes namespace names and the attribute defaults of the
+// internal subset between quotes as they are, so "&", "<" or a quote in them
+// would give text that does not load again. Documents that hold such values
+// are then written from a private copy whose values are escaped first: a
+// document is never changed while it is written, since other threads may
+// read it. (The field types differ between releases.)
+template <class Char>
+void escape(Char** slot) {
     if (!needs_escape(*slot))
         return;
     std::string escaped;
@@ -100,6 +103,8 @@ void escape(const xmlChar** slot) {
 }
 
 void escape_namespaces(xmlNodePtr top) {
+    if (lxCompat::writer_escapes().namespaces)
+        return;
     lx_walk_subtree(top, [](xmlNodePtr node) {
         if (node->type == XML_ELEMENT_NODE)
             for (xmlNsPtr ns = node->nsDef; ns; ns = ns->next)
@@ -109,7 +114,7 @@ void escape_namespaces(xmlNodePtr top) {
 }
 
 bool subset_needs_escape(const xmlDoc* doc) {
-    if (doc->intSubset)
+    if (doc->intSubset && !lxCompat::writer_escapes().defaults)
         for (xmlNodePtr d = doc->intSubset->children; d; d = d->next)
             if (d->type == XML_ATTRIBUTE_DECL && needs_escape(reinterpret_cast<xmlAttributePtr>(d)->defaultValue))
                 return true;
@@ -123,7 +128,7 @@ xmlDocPtr writable(xmlDocPtr doc, std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)>& 
     copy.reset(xmlCopyDoc(doc, 1));
     if (!copy)
         return nullptr;
-    if (copy->intSubset)
+    if (copy->intSubset && !lxCompat::writer_escapes().defaults)
         for (xmlNodePtr d = copy->intSubset->children; d; d = d->next)
             if (d->type == XML_ATTRIBUTE_DECL)
                 escape(&reinterpret_cast<xmlAttributePtr>(d)->defaultValue);
@@ -267,6 +272,8 @@ void lxSerializer::prepare(xmlDocPtr doc) {
 }
 
 void lxSerializer::note_namespaces(xmlDocPtr doc, const xmlNode* element) {
+    if (lxCompat::writer_escapes().namespaces)
+        return;
     for (const xmlNs* ns = element->nsDef; ns; ns = ns->next)
         if (needs_escape(ns->href))
             doc->properties |= k_escaped_namespaces;

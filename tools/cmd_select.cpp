@@ -6,6 +6,7 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xpath.h>
 
+#include "backend/lxCompat.h"
 #include "dom/omElement.h"
 #include "dom/omNodeList.h"
 #include "tools/omxmlCommand.h"
@@ -22,7 +23,7 @@ struct Options {
     unsigned jobs = omxml_default_threads();
 };
 
-void keep_error(void* context, xmlErrorPtr error) {
+void keep_error(void* context, lxCompat::Error error) {
     auto* text = static_cast<std::string*>(context);
     if (!text->empty() || !error || !error->message)
         return;

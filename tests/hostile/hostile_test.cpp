@@ -207,21 +207,29 @@ TEST(Hostile, MillionDeepNestingFailsOnLineOne) {
     }
 }
 
+// libxml2's wording differs between releases: what a caller gets is a failure
+// at the bad byte with libxml2's own reason, not the back-end's generic text.
+bool names_a_cause(const Loaded& outcome) {
+    return !outcome.message().empty() && !mentions(outcome, "the document is not well-formed");
+}
+
 TEST(Hostile, InvalidUtf8FailsWithAMessage) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"<r>\xff\xfe</r>", "UTF-8"},      {"<r a=\"\xc3\"/>", "UTF-8"},         {"<r>\xc0\xaf</r>", "UTF-8"},
-        {"<r><!-- \xff --></r>", "UTF-8"}, {"<r><![CDATA[\xff]]></r>", "UTF-8"}, {"<r>\xe0\x9f\xbf</r>", "UTF-8"},
-        {"<r>\xed\xa0\x80</r>", "range"},  {"<r>\xf4\x90\x80\x80</r>", "range"},
+    const std::pair<std::string, int> cases[] = {
+        {"<r>\xff\xfe</r>", 4},      {"<r a=\"\xc3\"/>", 7},          {"<r>\xc0\xaf</r>", 4},
+        {"<r><!-- \xff --></r>", 9}, {"<r><![CDATA[\xff]]></r>", 13}, {"<r>\xe0\x9f\xbf</r>", 4},
+        {"<r>\xed\xa0\x80</r>", 4},  {"<r>\xf4\x90\x80\x80</r>", 4},
     };
-    for (const auto& [text, word] : cases) {
+    for (const auto& [text, column] : cases) {
         Loaded outcome = load(text);
         EXPECT_FALSE(outcome.document) << text;
-        EXPECT_TRUE(mentions(outcome, word)) << outcome.message();
+        EXPECT_TRUE(names_a_cause(outcome)) << outcome.message();
+        EXPECT_EQ(outcome.error.line_number(), 1) << text;
+        EXPECT_EQ(outcome.error.column_number(), column) << text;
     }
     TempDir dir;
     Loaded outcome =
         load_file(dir.write("bad.xml", "<?xml version=\"1.0\"?>\n<r>\n  <a>ok</a>\n  <b>\xff</b>\n</r>\n"));
-    EXPECT_TRUE(mentions(outcome, "UTF-8")) << outcome.message();
+    EXPECT_TRUE(names_a_cause(outcome)) << outcome.message();
     EXPECT_EQ(outcome.error.line_number(), 4);
 }
 
