@@ -39,6 +39,7 @@ std::string quadratic(const std::string& item) {
     return text + "</r>";
 }
 
+#ifndef _WIN32
 std::string entity_doc(const std::string& system) {
     return "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + system + "\">]><r>&x;</r>";
 }
@@ -53,7 +54,6 @@ omLoadOptions resolving() {
     return options;
 }
 
-#ifndef _WIN32
 // True when the file at path is opened or read while step runs.
 bool touches(const std::string& path, const std::function<void()>& step) {
     int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
