@@ -144,6 +144,11 @@ std::string lxParseSession::file_uri(const std::string& name) {
     std::string uri = "file://";
     std::size_t drive_colon = std::string::npos;
 #ifdef _WIN32
+    // The prefix of long names is no part of the file's name in a URI.
+    if (absolute.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        absolute = "\\\\" + absolute.substr(8);
+    else if (absolute.compare(0, 4, "\\\\?\\") == 0)
+        absolute.erase(0, 4);
     for (char& c : absolute)
         if (c == '\\')
             c = '/';
