@@ -18,5 +18,5 @@ protected:
     void test_get_xml(const omDocumentFactory& factory) const;
 
 private:
-    kuUnitTest* m_tester;
+    [[maybe_unused]] kuUnitTest* m_tester; // checks reach the harness through kuUnitTest::get_tester()
 };

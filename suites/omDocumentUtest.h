@@ -16,5 +16,5 @@ protected:
     void test_get_elements_by_tag_name(const omDocumentFactory& factory) const;
 
 private:
-    kuUnitTest* m_tester;
+    [[maybe_unused]] kuUnitTest* m_tester; // checks reach the harness through kuUnitTest::get_tester()
 };

@@ -18,5 +18,5 @@ protected:
     void test_zero_length_attribute(const omDocumentFactory& factory) const;
 
 private:
-    kuUnitTest* m_tester;
+    [[maybe_unused]] kuUnitTest* m_tester; // checks reach the harness through kuUnitTest::get_tester()
 };

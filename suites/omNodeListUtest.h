@@ -19,5 +19,5 @@ protected:
     void test_next_node(const omDocumentFactory& factory) const;
 
 private:
-    kuUnitTest* m_tester;
+    [[maybe_unused]] kuUnitTest* m_tester; // checks reach the harness through kuUnitTest::get_tester()
 };

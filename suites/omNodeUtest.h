@@ -25,5 +25,5 @@ protected:
     void test_set_text(const omDocumentFactory& factory) const;
 
 private:
-    kuUnitTest* m_tester;
+    [[maybe_unused]] kuUnitTest* m_tester; // checks reach the harness through kuUnitTest::get_tester()
 };
