@@ -23,7 +23,8 @@ std::string native(std::string path) {
 
 TEST(FileNames, NamesOutsideAsciiAreCreatedFoundAndListedAsWritten) {
     TempDir dir;
-    for (const std::string name : {"caf\xC3\xA9.xml", "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB.xml", "emoji\xF0\x9F\x98\x80.xml"}) {
+    for (const std::string name :
+         {"caf\xC3\xA9.xml", "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB.xml", "emoji\xF0\x9F\x98\x80.xml"}) {
         Loaded doc = load(k_doc);
         ASSERT_TRUE(save_to(doc.document, dir.file(name))) << name;
         EXPECT_EQ(dir.entries(), std::vector<std::string>{name});
@@ -48,8 +49,8 @@ TEST(FileNames, SavingOverAnExistingFileReplacesItOrLeavesItWhole) {
     EXPECT_EQ(read_bytes(path), saved(doc.document));
     std::string locked = dir.write("locked.xml", "<old/>");
     std::filesystem::permissions(fs_path(locked), std::filesystem::perms::owner_read |
-                                                       std::filesystem::perms::group_read |
-                                                       std::filesystem::perms::others_read);
+                                                      std::filesystem::perms::group_read |
+                                                      std::filesystem::perms::others_read);
     bool replaced = save_to(doc.document, locked);
     EXPECT_EQ(replaced, !kWindows) << "a read-only file is replaced by a rename on POSIX systems only";
     EXPECT_EQ(read_bytes(locked), replaced ? saved(doc.document) : "<old/>");
@@ -91,7 +92,8 @@ TEST(FileNames, SystemPathsResolveRelativeNamesAndAppearAsWritten) {
 // Windows keeps some names for devices in every folder: they are refused as
 // FIFOs are elsewhere. Folders are refused everywhere.
 TEST(FileNames, DeviceNamesAndFoldersAreNotReadAsFiles) {
-    for (const char* name : {"NUL", "con", "C:\\dir\\aux.xml", "dir/COM1.txt", "lpt9", "nul.", "CONOUT$", "\\\\.\\pipe\\x"})
+    for (const char* name :
+         {"NUL", "con", "C:\\dir\\aux.xml", "dir/COM1.txt", "lpt9", "nul.", "CONOUT$", "\\\\.\\pipe\\x"})
         EXPECT_TRUE(syFileSystem::is_device_name(name)) << name;
     for (const char* name : {"NULL", "console.xml", "COM0", "COM10", "dir/nul/x.xml", "LPT", "a.nul"})
         EXPECT_FALSE(syFileSystem::is_device_name(name)) << name;
