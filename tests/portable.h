@@ -35,11 +35,6 @@ constexpr bool kWindows = false;
 
 inline int process_id() { return syProcessControl().getpid(); }
 
-// A new, empty folder inside parent; empty when none could be made.
-inline std::string make_temp_dir(const std::string& parent, const std::string& prefix) {
-    return syFileSystem::make_temp_dir(parent, prefix);
-}
-
 // The file-system path of a UTF-8 name, for std::filesystem and the streams
 // (whose narrow names are not UTF-8 on Windows).
 inline std::filesystem::path fs_path(const std::string& utf8) { return std::filesystem::u8path(utf8); }
@@ -49,8 +44,7 @@ inline std::filesystem::path fs_path(const std::string& utf8) { return std::file
 // encoding.
 inline std::vector<std::string> system_locale_names(const std::string& posix_name) {
 #ifdef _WIN32
-    std::string name = posix_name.substr(0, posix_name.find('.'));
-    std::string hyphen = name;
+    std::string name = posix_name.substr(0, posix_name.find('.')), hyphen = name;
     std::replace(hyphen.begin(), hyphen.end(), '_', '-');
     return {name, hyphen};
 #else

@@ -44,7 +44,7 @@ inline std::string narrow(const syString& text) { return text.to_utf8(); }
 // holds (even when a child left it read-only) when the object goes.
 class TempDir {
 public:
-    TempDir() { m_path = make_temp_dir(::testing::TempDir(), "omxml-test-"); }
+    TempDir() { m_path = syFileSystem::make_temp_dir(::testing::TempDir(), "omxml-test-"); }
     ~TempDir() {
         std::error_code ec;
         std::filesystem::permissions(fs_path(m_path), std::filesystem::perms::owner_all,

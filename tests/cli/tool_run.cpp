@@ -5,35 +5,27 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <cstdlib>
 
-extern char** environ;
+#include <sys/wait.h>
 #endif
 
 #ifdef _WIN32
 
 namespace {
 
-// One argument as the C run-time's parser reads it back: quoted when it
-// holds blanks or quotes, backslashes doubled where a quote follows them.
+// One argument as the C run-time's parser reads it back: in quotes, with
+// the backslashes before a quote (or the closing one) doubled.
 std::wstring quoted(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
-        return arg;
     std::wstring out = L"\"";
-    std::size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
+    for (std::size_t i = 0, backslashes = 0; i <= arg.size(); ++i) {
+        wchar_t c = i < arg.size() ? arg[i] : L'"';
+        if (c == L'"')
+            out.append(backslashes + (i < arg.size()), L'\\');
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
         out += c;
     }
-    out.append(backslashes * 2, L'\\');
-    return out + L"\"";
+    return out;
 }
 
 HANDLE inheritable(const std::string& name, DWORD access, DWORD disposition) {
@@ -77,24 +69,17 @@ int run_tool(const std::vector<std::string>& args, const std::string& out_file, 
 #else
 
 int run_tool(const std::vector<std::string>& args, const std::string& out_file, const std::string& err_file) {
-    std::vector<std::string> words = {OMXML_TOOL};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(&word[0]);
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t files;
-    ::posix_spawn_file_actions_init(&files);
-    ::posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_addopen(&files, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::posix_spawn_file_actions_addopen(&files, 2, err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    int failed = ::posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
-    ::posix_spawn_file_actions_destroy(&files);
-    int status = 0;
-    if (failed != 0 || ::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // Each word in single quotes, a quote inside as '\''.
+    auto word = [](std::string text) {
+        for (std::size_t at = text.find('\''); at != std::string::npos; at = text.find('\'', at + 4))
+            text.replace(at, 1, "'\\''");
+        return "'" + text + "'";
+    };
+    std::string command = word(OMXML_TOOL);
+    for (const std::string& arg : args)
+        command += " " + word(arg);
+    int raw = std::system((command + " </dev/null >" + word(out_file) + " 2>" + word(err_file)).c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
 #endif
