@@ -103,8 +103,21 @@ syFileSystem::Kind syFileSystem::kind(int fd) {
     return ::_fstat64(fd, &st) == 0 ? kind_of(st.st_mode) : missing;
 }
 
+// Shared for deleting too, as on POSIX systems: a file being read may be
+// deleted or replaced by a save meanwhile.
 int syFileSystem::open_read(const std::string& name, bool) {
-    return ::_wopen(wide(name).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    HANDLE handle =
+        ::CreateFileW(wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = ::GetLastError();
+        errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+        return -1;
+    }
+    int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0)
+        ::CloseHandle(handle);
+    return fd;
 }
 
 void syFileSystem::set_blocking(int) {}
@@ -148,6 +161,10 @@ bool syFileSystem::sync(int fd) { return ::_commit(fd) == 0; }
 int syFileSystem::close(int fd) { return ::_close(fd); }
 
 bool syFileSystem::replace(const std::string& from, const std::string& to) {
+    // A read-only file is not replaced, as Windows' own file systems refuse.
+    DWORD attributes = ::GetFileAttributesW(wide(to).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
     return ::MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
