@@ -60,7 +60,8 @@ public:
 
     // Routes the reports of one parser context to report and its reads of
     // external resources to Read, where libxml2 has per-context hooks for
-    // them (2.13 and 2.14); ThreadHooks covers the older releases.
+    // them (errors since 2.13, resources since 2.14); ThreadHooks covers the
+    // older releases.
     template <ReadResource Read>
     static void set_hooks(xmlParserCtxtPtr ctxt, xmlStructuredErrorFunc report) {
 #if LIBXML_VERSION >= 21300

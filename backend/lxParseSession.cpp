@@ -57,6 +57,8 @@ std::string scheme_of(const std::string& uri) {
     return scheme;
 }
 
+std::string network_refusal(const std::string& uri) { return "not loaded, the network is never used: " + uri; }
+
 } // namespace
 
 lxParseSession::lxParseSession(Resources resources)
@@ -98,6 +100,11 @@ void lxParseSession::report(void*, lxCompat::Error error) {
         fatal = true;
     if (!fatal)
         return;
+    // Older libxml2 refuses a document type from the network itself: the refusal is told in the back-end's words.
+    if (error->code == XML_IO_NETWORK_ATTEMPT && error->str1) {
+        session->fail(network_refusal(error->str1), error->str1);
+        return;
+    }
     std::string url = error->file ? error->file : "";
     auto named = session->m_names.find(url);
     if (named != session->m_names.end())
@@ -187,7 +194,7 @@ bool lxParseSession::read_resource(const char* uri, std::string& bytes) {
     } else {
         std::string path = file_name(name);
         if (path.empty()) {
-            session->fail("not loaded, the network is never used: " + name, name);
+            session->fail(network_refusal(name), name);
             return false;
         }
         std::string error;

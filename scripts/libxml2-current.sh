@@ -27,9 +27,10 @@ if [ ! -f "$prefix/lib/pkgconfig/libxml-2.0.pc" ]; then
     (cd "$deps" && grep " libxml2-$version-src.tar.xz\$" SHA256SUMS | sha256sum -c --quiet -)
   fi
   rm -rf "$build/libxml2/libxml2-$version" "$build/libxml2/build"
-  tar -xJf "$archive" -C "$build/libxml2"
+  archive=$(realpath "$archive")
+  (cd "$build/libxml2" && cmake -E tar xf "$archive")
   cmake -S "$build/libxml2/libxml2-$version" -B "$build/libxml2/build" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$prefix" -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_TESTS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_TESTS=OFF \
     -DLIBXML2_WITH_ZLIB=OFF -DLIBXML2_WITH_LZMA=OFF -DLIBXML2_WITH_PROGRAMS=OFF >/dev/null
   cmake --build "$build/libxml2/build" -j"$jobs" >/dev/null
   cmake --install "$build/libxml2/build" >/dev/null
