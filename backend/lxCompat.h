@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 
+#include <libxml/hash.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/valid.h>
@@ -21,6 +22,36 @@ public:
     // The longest text node libxml2 builds without XML_PARSE_HUGE (its
     // XML_MAX_TEXT_LENGTH, the same in every release; its header is internal).
     static constexpr std::size_t max_text_length = 10000000;
+
+    // Detaches the ID that attribute holds before the attribute is freed, so
+    // that the document keeps the ID (a later duplicate is still found)
+    // without pointing at freed memory, as libxml2's own streaming reader
+    // does. No public call does this.
+    static void keep_id(xmlDocPtr doc, xmlAttrPtr attribute) {
+#if LIBXML_VERSION >= 21200
+        // Since 2.12 the attribute points at its ID, and freeing it removes the ID.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        xmlIDPtr id = attribute->id;
+        if (!id)
+            return;
+        id->attr = nullptr;
+        if (id->name && !(doc->dict && xmlDictOwns(doc->dict, id->name)))
+            xmlFree(const_cast<xmlChar*>(id->name));
+        id->name = attribute->name;
+        attribute->name = nullptr;
+        attribute->id = nullptr;
+#pragma GCC diagnostic pop
+#else
+        // Before, the ID is removed only from an attribute typed ID.
+        xmlChar* value = xmlNodeListGetString(doc, attribute->children, 1);
+        auto id = static_cast<xmlIDPtr>(xmlHashLookup(static_cast<xmlHashTablePtr>(doc->ids), value));
+        if (id && id->attr == attribute)
+            id->attr = nullptr;
+        xmlFree(value);
+        attribute->atype = XML_ATTRIBUTE_CDATA;
+#endif
+    }
 
     // Structured error handlers see a const error since 2.12.
 #if LIBXML_VERSION >= 21200

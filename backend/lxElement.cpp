@@ -9,38 +9,31 @@
 #include "backend/lxNodeList.h"
 #include "backend/lxString.h"
 #include "platform/syAssert.h"
+#include "platform/syThreadSlot.h"
 
 namespace {
 
 void ignore_xpath_error(void*, lxCompat::Error) {}
 
+void free_xpath_context(void* context) { xmlXPathFreeContext(static_cast<xmlXPathContextPtr>(context)); }
+
 // One XPath context per thread, lent to each evaluation on that thread for
 // whatever document it reads: evaluations on other threads, over the same
 // document or not, never see it, and no evaluation pays for a new context.
-class ThreadXPathContext {
-public:
-    ThreadXPathContext() = default;
-    ThreadXPathContext(const ThreadXPathContext&) = delete;
-    ThreadXPathContext& operator=(const ThreadXPathContext&) = delete;
-    ~ThreadXPathContext() {
-        if (m_context)
-            xmlXPathFreeContext(m_context);
-    }
-
-    xmlXPathContextPtr get() {
-        if (!m_context) {
-            m_context = xmlXPathNewContext(nullptr);
-            if (m_context)
-                m_context->error = &ignore_xpath_error;
+// A platform slot frees it when the thread ends: a thread_local object with
+// a destructor is not safe at thread exit in a Windows DLL.
+xmlXPathContextPtr thread_xpath_context() {
+    static syThreadSlot slot(&free_xpath_context);
+    auto* context = static_cast<xmlXPathContextPtr>(slot.get());
+    if (!context) {
+        context = xmlXPathNewContext(nullptr);
+        if (context) {
+            context->error = &ignore_xpath_error;
+            slot.set(context);
         }
-        return m_context;
     }
-
-private:
-    xmlXPathContextPtr m_context = nullptr;
-};
-
-thread_local ThreadXPathContext t_xpath;
+    return context;
+}
 
 } // namespace
 
@@ -166,7 +159,7 @@ std::vector<xmlNodePtr> lxElement::elements_named(xmlNodePtr top, const syString
 
 std::vector<xmlNodePtr> lxElement::select(lxDocumentOwner& owner, xmlNodePtr context, const syString& xpath) {
     std::vector<xmlNodePtr> nodes;
-    xmlXPathContextPtr x = t_xpath.get();
+    xmlXPathContextPtr x = thread_xpath_context();
     if (!x)
         return nodes;
     std::string expression = xpath.to_utf8();

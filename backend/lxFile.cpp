@@ -2,90 +2,55 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <system_error>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/syFileSystem.h"
 
 namespace {
 
 std::string reason(int error) { return std::generic_category().message(error); }
 
-std::string directory_of(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The file a save must replace: the target of a symbolic link rather than the link.
-std::string resolved_target(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved)
-        return path;
-    std::string target = resolved;
-    std::free(resolved);
-    return target;
-}
-
-lxFile::Stamp stamp_of(const struct stat& st) {
-    lxFile::Stamp stamp;
-    stamp.device = static_cast<unsigned long long>(st.st_dev);
-    stamp.inode = static_cast<unsigned long long>(st.st_ino);
-    stamp.size = static_cast<unsigned long long>(st.st_size);
-    stamp.modified_s = static_cast<long long>(st.st_mtim.tv_sec);
-    stamp.modified_ns = static_cast<long long>(st.st_mtim.tv_nsec);
-    stamp.changed_s = static_cast<long long>(st.st_ctim.tv_sec);
-    stamp.changed_ns = static_cast<long long>(st.st_ctim.tv_nsec);
-    return stamp;
+// The folder part of path with its last separator ("/a/", "C:\a\", "C:"),
+// empty for a name in the current folder.
+std::string folder_prefix(const std::string& path) {
+    for (std::size_t i = path.size(); i > 0; --i)
+        if (syFileSystem::is_separator(path[i - 1]))
+            return path.substr(0, i);
+#ifdef _WIN32
+    if (path.size() >= 2 && path[1] == ':')
+        return path.substr(0, 2);
+#endif
+    return std::string();
 }
 
 } // namespace
 
-bool lxFile::Stamp::operator==(const Stamp& other) const {
-    return device == other.device && inode == other.inode && size == other.size && modified_s == other.modified_s &&
-           modified_ns == other.modified_ns && changed_s == other.changed_s && changed_ns == other.changed_ns;
-}
-
-bool lxFile::stamp(const std::string& path, Stamp& stamp) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return false;
-    stamp = stamp_of(st);
-    return true;
-}
+bool lxFile::stamp(const std::string& path, Stamp& stamp) { return syFileSystem::stamp(path, stamp); }
 
 int lxFile::open_for_reading(const std::string& path, std::string& error, bool regular_only) {
-    struct stat st;
+    syFileSystem::Kind kind = syFileSystem::kind(path);
     // A device is not even opened: opening some has effects of its own.
-    if (regular_only && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    if (regular_only && kind == syFileSystem::other) {
         error = "not a regular file";
         return -1;
     }
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (regular_only ? O_NONBLOCK : 0));
+    if (kind == syFileSystem::directory) {
+        error = reason(EISDIR);
+        return -1;
+    }
+    int fd = syFileSystem::open_read(path, regular_only);
     if (fd < 0) {
         error = reason(errno);
         return -1;
     }
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        error = reason(EISDIR);
+    kind = syFileSystem::kind(fd);
+    if (kind == syFileSystem::directory || (regular_only && kind != syFileSystem::regular)) {
+        syFileSystem::close(fd);
+        error = kind == syFileSystem::directory ? reason(EISDIR) : "not a regular file";
         return -1;
     }
-    if (regular_only) {
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            error = "not a regular file";
-            return -1;
-        }
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    }
+    if (regular_only)
+        syFileSystem::set_blocking(fd);
     return fd;
 }
 
@@ -93,20 +58,17 @@ bool lxFile::read(const std::string& path, std::string& bytes, std::string& erro
     int fd = open_for_reading(path, error, regular_only);
     if (fd < 0)
         return false;
-    struct stat st;
-    const bool known = ::fstat(fd, &st) == 0;
-    if (known && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    if (stamp)
-        *stamp = known ? stamp_of(st) : Stamp();
+    long long size = syFileSystem::size(fd);
+    if (size > 0)
+        bytes.reserve(static_cast<std::size_t>(size));
+    if (stamp && !syFileSystem::stamp(fd, *stamp))
+        *stamp = Stamp();
     char chunk[65536];
     for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
+        long long n = syFileSystem::read(fd, chunk, sizeof chunk);
         if (n < 0) {
             error = reason(errno);
-            ::close(fd);
+            syFileSystem::close(fd);
             bytes.clear();
             return false;
         }
@@ -114,52 +76,44 @@ bool lxFile::read(const std::string& path, std::string& bytes, std::string& erro
             break;
         bytes.append(chunk, static_cast<std::size_t>(n));
     }
-    ::close(fd);
+    syFileSystem::close(fd);
     return true;
 }
+
+int lxFile::read_some(int fd, char* buffer, int len) {
+    return static_cast<int>(syFileSystem::read(fd, buffer, static_cast<std::size_t>(len)));
+}
+
+void lxFile::close(int fd) { syFileSystem::close(fd); }
+
+std::string lxFile::absolute(const std::string& path) { return syFileSystem::absolute(path); }
 
 bool lxFile::replace(const std::string& path, const std::function<bool(int fd)>& write) {
     if (path.empty())
         return false;
     static std::atomic<unsigned> counter{0};
-    std::string target = resolved_target(path);
-    std::string directory = directory_of(target);
+    std::string target = syFileSystem::link_target(path);
+    std::string folder = folder_prefix(target);
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = directory + "/.omxml-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temporary =
+            folder + ".omxml-" + std::to_string(syFileSystem::process_id()) + "-" + std::to_string(counter++) + ".tmp";
+        fd = syFileSystem::create_new(temporary);
         if (fd < 0 && errno != EEXIST)
             return false;
     }
     if (fd < 0)
         return false;
-    struct stat st;
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        ::fchmod(fd, st.st_mode & 07777);
-    bool ok = write(fd) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temporary.c_str(), target.c_str()) == 0) {
-        int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+    syFileSystem::copy_permissions(target, fd);
+    bool ok = write(fd) && syFileSystem::sync(fd);
+    ok = syFileSystem::close(fd) == 0 && ok;
+    if (ok && syFileSystem::replace(temporary, target)) {
+        syFileSystem::sync_directory(folder.empty() ? std::string(".") : folder);
         return true;
     }
-    ::unlink(temporary.c_str());
+    syFileSystem::remove(temporary);
     return false;
 }
 
-bool lxFile::write_all(int fd, const char* data, std::size_t n) {
-    while (n > 0) {
-        ssize_t written = ::write(fd, data, n);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        n -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
+bool lxFile::write_all(int fd, const char* data, std::size_t n) { return syFileSystem::write_all(fd, data, n); }

@@ -4,18 +4,14 @@
 #include <functional>
 #include <string>
 
-// Whole-file reading and atomic replacement, by file name used byte for byte
-// (no URI unescaping, no decompression).
+#include "platform/syFileSystem.h"
+
+// Whole-file reading and atomic replacement, by UTF-8 file name used as it
+// is (no URI unescaping, no decompression).
 class lxFile {
 public:
-    // What tells one state of a file from another without reading it: its
-    // identity (device, inode), size and times of change.
-    struct Stamp {
-        unsigned long long device = 0, inode = 0, size = 0;
-        long long modified_s = 0, modified_ns = 0, changed_s = 0, changed_ns = 0;
-        bool operator==(const Stamp& other) const;
-        bool operator!=(const Stamp& other) const { return !(*this == other); }
-    };
+    // What tells one state of a file from another without reading it.
+    using Stamp = syFileSystem::Stamp;
 
     // Opens the file at path for reading; -1, with the reason in error, when
     // it cannot (a directory cannot be read as a file). With regular_only (the
@@ -28,6 +24,11 @@ public:
                      Stamp* stamp = nullptr);
     // The state of the file at path now; false when there is none to take.
     static bool stamp(const std::string& path, Stamp& stamp);
+    // Reads up to len bytes from an open file: the count, 0 at its end, -1 on failure.
+    static int read_some(int fd, char* buffer, int len);
+    static void close(int fd);
+    // path made absolute against the current folder (and drive, on Windows).
+    static std::string absolute(const std::string& path);
     // Writes a temporary file in the directory of path through write and
     // renames it over path, so the old file stays intact unless the whole new
     // one was written. False, leaving no temporary file, on any failure.

@@ -1,14 +1,11 @@
 #include "backend/lxLoader.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include <unistd.h>
 
 #include <libxml/SAX2.h>
 #include <libxml/valid.h>
@@ -624,16 +621,9 @@ void check_start(void* ctx, const xmlChar* localname, const xmlChar* prefix, con
 
 // An ID stays known once its element is freed, so that a later duplicate is still found.
 void keep_ids(xmlNodePtr element) {
-    for (xmlAttrPtr attribute = element->properties; attribute; attribute = attribute->next) {
-        if (attribute->atype != XML_ATTRIBUTE_ID || !element->doc || !element->doc->ids)
-            continue;
-        xmlChar* value = xmlNodeListGetString(element->doc, attribute->children, 1);
-        auto id = static_cast<xmlIDPtr>(xmlHashLookup(static_cast<xmlHashTablePtr>(element->doc->ids), value));
-        if (id && id->attr == attribute)
-            id->attr = nullptr;
-        xmlFree(value);
-        attribute->atype = XML_ATTRIBUTE_CDATA;
-    }
+    for (xmlAttrPtr attribute = element->properties; attribute; attribute = attribute->next)
+        if (attribute->atype == XML_ATTRIBUTE_ID && element->doc && element->doc->ids)
+            lxCompat::keep_id(element->doc, attribute);
 }
 
 void check_end(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri) {
@@ -846,12 +836,7 @@ int read_memory(void* context, char* buffer, int len) {
 }
 
 int read_file(void* context, char* buffer, int len) {
-    int fd = *static_cast<int*>(context);
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, static_cast<std::size_t>(len));
-        if (n >= 0 || errno != EINTR)
-            return static_cast<int>(n);
-    }
+    return lxFile::read_some(*static_cast<int*>(context), buffer, len);
 }
 
 } // namespace
@@ -879,6 +864,6 @@ xmlDocPtr lxLoader::load_file(const std::string& path, const omLoadOptions& opti
         return nullptr;
     }
     xmlDocPtr doc = parse(&read_file, &fd, path, options, schemas, error, mode);
-    ::close(fd);
+    lxFile::close(fd);
     return doc;
 }

@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <unistd.h>
-
 #include "backend/lxFile.h"
 #include "backend/lxString.h"
 
@@ -159,7 +157,10 @@ void lxParseSession::report(void*, lxCompat::Error error) {
         return;
     }
     std::string url = error->file ? error->file : "";
-    if (scheme_of(url) == "file")
+    auto named = session->m_names.find(url);
+    if (named != session->m_names.end())
+        url = named->second;
+    else if (scheme_of(url) == "file")
         url = file_name(url);
     int line = error->line;
     int column = error->int2;
@@ -180,23 +181,49 @@ std::string lxParseSession::file_name(const std::string& uri) {
     std::string rest = uri.substr(5);
     if (rest.compare(0, 11, "//localhost") == 0)
         rest.erase(0, 11);
+#ifdef _WIN32
+    // file:///C:/a is C:/a; file://server/share/a is the UNC name //server/share/a.
+    else if (rest.compare(0, 3, "///") != 0 && rest.compare(0, 2, "//") == 0)
+        return percent_decoded(rest);
     else if (rest.compare(0, 2, "//") == 0)
         rest.erase(0, 2);
+    if (rest.size() >= 3 && rest[0] == '/' && std::isalpha(static_cast<unsigned char>(rest[1])) &&
+        (rest[2] == ':' || rest.compare(2, 3, "%3A") == 0 || rest.compare(2, 3, "%3a") == 0))
+        rest.erase(0, 1);
+#else
+    else if (rest.compare(0, 2, "//") == 0)
+        rest.erase(0, 2);
+#endif
     return percent_decoded(rest);
 }
 
 std::string lxParseSession::file_uri(const std::string& name) {
-    std::string absolute = name;
-    if (absolute.empty() || absolute[0] != '/') {
-        char cwd[PATH_MAX];
-        if (::getcwd(cwd, sizeof cwd))
-            absolute = std::string(cwd) + "/" + absolute;
-    }
-    static const char hex[] = "0123456789ABCDEF";
+    std::string absolute = lxFile::absolute(name);
     std::string uri = "file://";
-    for (char c : absolute) {
+    std::size_t drive_colon = std::string::npos;
+#ifdef _WIN32
+    // The prefix of long names is no part of the file's name in a URI.
+    if (absolute.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        absolute = "\\\\" + absolute.substr(8);
+    else if (absolute.compare(0, 4, "\\\\?\\") == 0)
+        absolute.erase(0, 4);
+    for (char& c : absolute)
+        if (c == '\\')
+            c = '/';
+    // A drive's path goes below the empty host (file:///C:/a); a UNC name
+    // (//server/share/a) names its host itself.
+    if (absolute.compare(0, 2, "//") == 0)
+        uri = "file:";
+    else
+        uri += '/';
+    if (absolute.size() >= 2 && absolute[1] == ':')
+        drive_colon = 1;
+#endif
+    static const char hex[] = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < absolute.size(); ++i) {
+        char c = absolute[i];
         auto b = static_cast<unsigned char>(c);
-        if (std::isalnum(b) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+        if (std::isalnum(b) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~' || i == drive_colon) {
             uri += c;
         } else {
             uri += '%';

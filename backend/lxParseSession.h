@@ -61,8 +61,13 @@ public:
     // The words that a failure met at one of libxml2's size limits ends with.
     static std::string lifted_by_huge_input(const std::string& what);
 
-    // A document served for uri without reading any file.
-    void provide(const std::string& uri, std::string bytes) { m_provided[uri] = std::move(bytes); }
+    // A document served for uri without reading any file; reports on it name
+    // it by name, when given (the file name as the caller wrote it).
+    void provide(const std::string& uri, std::string bytes, const std::string& name = std::string()) {
+        m_provided[uri] = std::move(bytes);
+        if (!name.empty())
+            m_names[uri] = name;
+    }
     // Rewrites each resource read (bytes, url) before libxml2 parses it.
     void set_filter(std::function<std::string(const std::string&, const std::string&)> filter) {
         m_filter = std::move(filter);
@@ -103,6 +108,7 @@ private:
     const xmlParserCtxt* m_position = nullptr;
     Failure m_failure;
     std::map<std::string, std::string> m_provided;
+    std::map<std::string, std::string> m_names;
     std::function<std::string(const std::string&, const std::string&)> m_filter;
     std::vector<FileRead> m_files_read;
 

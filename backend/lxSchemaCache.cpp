@@ -179,7 +179,7 @@ bool lxSchemaCache::compile(Entry& entry) {
         }
         entry.files.push_back(lxParseSession::FileRead{source.path, bytes, stamp});
         std::string uri = lxParseSession::file_uri(source.path);
-        compiling.provide(uri, without_pointless_use(bytes, uri, compiling));
+        compiling.provide(uri, without_pointless_use(bytes, uri, compiling), source.path);
         if (!source.has_namespace) {
             wrapper += "<xs:include schemaLocation=\"" + attribute_text(uri) + "\"/>";
             continue;

@@ -15,8 +15,8 @@ class syIFileOps;
 class syIStringEncoding;
 
 /// A file path. The text is kept as given and handed to the file system as
-/// UTF-8, byte for byte: blanks, U+00A0, '%' and letters outside ASCII pass
-/// through unchanged.
+/// UTF-8 (on Windows as UTF-16), character for character: blanks, U+00A0, '%'
+/// and letters outside ASCII pass through unchanged.
 class OMXML_PLATFORM_API syPath {
 public:
     /// An empty path.

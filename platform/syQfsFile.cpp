@@ -1,16 +1,15 @@
 #include "platform/syQfsFile.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/syFileSystem.h"
 
 syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
+    std::string name(path.c_str(), static_cast<std::size_t>(path.length()));
     if (mode != syQfsRead) {
-        m_file = std::fopen(path.c_str(), "wb");
+        m_file = syFileSystem::open_stream(name, "wb");
         return;
     }
     // Only a regular file is opened: a FIFO, socket or device is refused
@@ -19,17 +18,16 @@ syQfsFileStdio::syQfsFileStdio(const kuString& path, syQfsMode mode) {
     // descriptor's own type is checked where its size is taken (a seek from
     // the end), which is where a whole-file read begins. O_NONBLOCK stays: it
     // has no effect on a regular file's reads.
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (syFileSystem::kind(name) != syFileSystem::regular)
         return;
-    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    m_fd = syFileSystem::open_read(name, true);
 }
 
 syQfsFileStdio::~syQfsFileStdio() { syQfsFileStdio::close(); }
 
 int syQfsFileStdio::close() {
     if (m_fd >= 0) {
-        int rc = ::close(m_fd);
+        int rc = syFileSystem::close(m_fd);
         m_fd = -1;
         return rc;
     }
@@ -44,10 +42,10 @@ int syQfsFileStdio::seek(long long distance, int origin) {
     if (m_fd >= 0) {
         long long base = m_position;
         if (origin == 2) {
-            struct stat st;
-            if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
+            long long size = syFileSystem::size(m_fd);
+            if (size < 0)
                 return -1;
-            base = static_cast<long long>(st.st_size);
+            base = size;
         } else if (origin != 1) {
             base = 0;
         }
@@ -60,13 +58,13 @@ int syQfsFileStdio::seek(long long distance, int origin) {
     if (!m_file)
         return -1;
     int whence = origin == 2 ? SEEK_END : origin == 1 ? SEEK_CUR : SEEK_SET;
-    return ::fseeko(m_file, static_cast<off_t>(distance), whence);
+    return syFileSystem::seek_stream(m_file, distance, whence);
 }
 
 long long syQfsFileStdio::position() {
     if (m_fd >= 0)
         return m_position;
-    return m_file ? static_cast<long long>(::ftello(m_file)) : -1;
+    return m_file ? syFileSystem::tell_stream(m_file) : -1;
 }
 
 std::size_t syQfsFileStdio::read(void* buffer, std::size_t item_size, std::size_t count) {
@@ -79,9 +77,7 @@ std::size_t syQfsFileStdio::read(void* buffer, std::size_t item_size, std::size_
     std::size_t wanted = item_size * count;
     std::size_t done = 0;
     while (done < wanted) {
-        ssize_t got = ::pread(m_fd, to + done, wanted - done, static_cast<off_t>(m_position));
-        if (got < 0 && errno == EINTR)
-            continue;
+        long long got = syFileSystem::read_at(m_fd, to + done, wanted - done, m_position);
         if (got <= 0)
             break;
         done += static_cast<std::size_t>(got);

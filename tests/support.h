@@ -17,10 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "backend/lxStreamValidator.h"
 #include "dom/omCharacterData.h"
@@ -34,6 +31,7 @@
 #include "platform/syAssert.h"
 #include "platform/syByteArray.h"
 #include "platform/syPath.h"
+#include "portable.h"
 
 // ---- strings ---------------------------------------------------------------
 
@@ -48,15 +46,12 @@ inline std::string narrow(const syString& text) { return text.to_utf8(); }
 // holds (even when a child left it read-only) when the object goes.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::path(::testing::TempDir()) / "omxml-test-XXXXXX").string();
-        if (::mkdtemp(&pattern[0]))
-            m_path = pattern;
-    }
+    TempDir() { m_path = syFileSystem::make_temp_dir(::testing::TempDir(), "omxml-test-"); }
     ~TempDir() {
         std::error_code ec;
-        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(m_path, ec);
+        std::filesystem::permissions(fs_path(m_path), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(fs_path(m_path), ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -65,14 +60,15 @@ public:
     std::string file(const std::string& name) const { return m_path + "/" + name; }
     // Writes bytes to name inside the directory; returns the file's path.
     std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(file(name), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(fs_path(file(name)), std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return file(name);
     }
     // Names of the entries, sorted.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path))
-            names.push_back(entry.path().filename().string());
+        for (const auto& entry : std::filesystem::directory_iterator(fs_path(m_path)))
+            names.push_back(entry.path().filename().u8string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -82,7 +78,7 @@ private:
 };
 
 inline std::string read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(fs_path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -185,7 +181,8 @@ private:
 class NumericLocale {
 public:
     explicit NumericLocale(const char* name) : m_saved(std::setlocale(LC_NUMERIC, nullptr)) {
-        m_active = std::setlocale(LC_NUMERIC, name) != nullptr;
+        for (const std::string& system_name : system_locale_names(name))
+            m_active = m_active || std::setlocale(LC_NUMERIC, system_name.c_str()) != nullptr;
     }
     ~NumericLocale() { std::setlocale(LC_NUMERIC, m_saved.c_str()); }
     NumericLocale(const NumericLocale&) = delete;
@@ -245,6 +242,7 @@ private:
 };
 
 // ---- children --------------------------------------------------------------
+#ifndef _WIN32
 
 // Runs step in a forked child and returns its exit status (0 to 255), or -1
 // when it was killed or outlived timeout_seconds.
@@ -278,3 +276,4 @@ inline bool drop_privileges() {
     return ::geteuid() != 0 && ::getuid() != 0;
 }
 constexpr int kCannotDropPrivileges = 200;
+#endif

@@ -11,12 +11,11 @@
 #include <system_error>
 #include <vector>
 
-#include <unistd.h>
-
 #include "backend/lxDocumentFactory.h"
 #include "factory/omDocumentFactory.h"
 #include "platform/kuService.h"
 #include "platform/kuUnitTest.h"
+#include "platform/syFileSystem.h"
 #include "suites/omCommentNodeUtest.h"
 #include "suites/omDocumentFactoryUtest.h"
 #include "suites/omDocumentUtest.h"
@@ -132,7 +131,7 @@ bool prepare(const fs::path& root, fs::path& run_dir) {
     for (const fs::path& dir : {data, run_dir}) {
         fs::create_directories(dir, ec);
         if (ec) {
-            std::fprintf(stderr, "omxml conformance: cannot create directory '%s': %s\n", dir.c_str(),
+            std::fprintf(stderr, "omxml conformance: cannot create directory '%s': %s\n", dir.u8string().c_str(),
                          ec.message().c_str());
             return false;
         }
@@ -141,18 +140,19 @@ bool prepare(const fs::path& root, fs::path& run_dir) {
         const fs::path path = data / absent;
         if (fs::exists(fs::symlink_status(path, ec))) {
             std::fprintf(stderr, "omxml conformance: '%s' must not exist: the suites expect nothing there\n",
-                         path.c_str());
+                         path.u8string().c_str());
             return false;
         }
     }
     const fs::path schema = data / schema_name;
-    std::FILE* out = std::fopen(schema.c_str(), "wb");
+    std::FILE* out = syFileSystem::open_stream(schema.u8string(), "wb");
     const std::size_t length = std::strlen(omxml_conformance_schema);
     bool ok = out && std::fwrite(omxml_conformance_schema, 1, length, out) == length;
     if (out && std::fclose(out) != 0)
         ok = false;
     if (!ok)
-        std::fprintf(stderr, "omxml conformance: cannot write '%s': %s\n", schema.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "omxml conformance: cannot write '%s': %s\n", schema.u8string().c_str(),
+                     std::strerror(errno));
     return ok;
 }
 
@@ -224,7 +224,8 @@ int run(const Options& options) {
         std::fprintf(stderr, "omxml conformance: cannot read the current directory: %s\n", ec.message().c_str());
         return 2;
     }
-    const std::string junit = options.junit.empty() ? std::string() : (start_dir / options.junit).string();
+    const std::string junit =
+        options.junit.empty() ? std::string() : (start_dir / fs::u8path(options.junit)).u8string();
     const std::string unwritable = junit.empty() ? "" : omxml_unwritable_reason(junit);
     if (!unwritable.empty()) {
         std::fprintf(stderr, "omxml conformance: cannot write %s: %s\n", options.junit.c_str(), unwritable.c_str());
@@ -234,14 +235,15 @@ int run(const Options& options) {
     fs::path root;
     const bool temporary = options.workdir.empty();
     if (temporary) {
-        std::string pattern = (fs::temp_directory_path(ec) / "omxml-conformance-XXXXXX").string();
-        if (ec || !::mkdtemp(&pattern[0])) {
+        const std::string made =
+            syFileSystem::make_temp_dir(fs::temp_directory_path(ec).u8string(), "omxml-conformance-");
+        if (ec || made.empty()) {
             std::fprintf(stderr, "omxml conformance: cannot create a directory under the temporary directory\n");
             return 2;
         }
-        root = pattern;
+        root = fs::u8path(made);
     } else {
-        root = start_dir / options.workdir;
+        root = start_dir / fs::u8path(options.workdir);
     }
 
     int status = 2;
@@ -249,7 +251,8 @@ int run(const Options& options) {
     if (prepare(root, run_dir)) {
         fs::current_path(run_dir, ec);
         if (ec) {
-            std::fprintf(stderr, "omxml conformance: cannot enter '%s': %s\n", run_dir.c_str(), ec.message().c_str());
+            std::fprintf(stderr, "omxml conformance: cannot enter '%s': %s\n", run_dir.u8string().c_str(),
+                         ec.message().c_str());
         } else {
             lx_register_xml_service();
             kuServiceName name(kuString("XMLService"));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "backend/lxTextEncoding.h"
+#include "platform/syFileSystem.h"
 #include "platform/syQfsFile.h"
 #include "reader/omXmlFactory.h"
 #include "tools/omxmlCommand.h"
@@ -196,10 +197,11 @@ Limit outside_subset(const std::string& head) {
 // One line "FILE:LINE:COLUMN: why the reader cannot read it; what reads it";
 // false when the file is not of a kind the reader leaves out.
 bool explain_subset(const std::string& file_name, const ReadPath& path) {
-    std::ifstream in(file_name, std::ios::binary);
     std::string head(65536, '\0');
-    in.read(&head[0], static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
+    std::FILE* in = syFileSystem::open_stream(file_name, "rb");
+    head.resize(in ? std::fread(&head[0], 1, head.size(), in) : 0);
+    if (in)
+        std::fclose(in);
     const Limit limit = outside_subset(head);
     if (limit.cause.empty())
         return false;

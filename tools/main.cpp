@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "factory/omVersion.h"
+#include "platform/syProcessControl.h"
 #include "tools/omxmlCommand.h"
 
 namespace {
@@ -108,6 +109,7 @@ CLI::Validator omxml_pair(const char* what) {
 }
 
 int main(int argc, char** argv) {
+    syProcessControl::binary_output();
     CLI::App app("omxml " OMXML_TOOL_VERSION " - XML tools: pull reader, document back-end and conformance suites",
                  "omxml");
     app.set_help_flag("-h,--help", "print this help and exit");
@@ -116,6 +118,8 @@ int main(int argc, char** argv) {
     bool help_all = false;
     app.add_flag("--help-all", help_all, "print this help and the help of every command, then exit");
     app.require_subcommand(0, 1);
+    // "/..." is an XPath or a path, never an option, on Windows too; commands inherit this.
+    app.allow_windows_style_options(false);
     app.footer("'omxml COMMAND --help' (or 'omxml help COMMAND') explains a command.\n"
                "Version 0.2 changed 'omxml select' to take the expression first: omxml select XPATH PATH...\n"
                "\n"
@@ -129,7 +133,7 @@ int main(int argc, char** argv) {
     }
 
     // CLI11 takes the arguments last first. "omxml help [COMMAND]" is "omxml [COMMAND] --help".
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = syProcessControl::arguments(argc, argv);
     if (!args.empty() && args.front() == "help")
         args.front() = "--help";
     std::reverse(args.begin(), args.end());

@@ -7,12 +7,9 @@
 #include <iostream>
 #include <iterator>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "backend/lxDocumentFactory.h"
 #include "platform/syByteArray.h"
+#include "platform/syFileSystem.h"
 #include "tools/omxmlFileSet.h"
 
 std::shared_ptr<omDocumentFactory> omxml_locate_factory(const char* command) {
@@ -28,19 +25,22 @@ std::shared_ptr<omDocumentFactory> omxml_locate_factory(const char* command) {
 syPath omxml_path_arg(const std::string& arg) { return syPath(syString::from_utf8(arg)); }
 
 std::string omxml_unreadable_reason(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(st.st_mode))
+    switch (syFileSystem::kind(path)) {
+    case syFileSystem::missing:
+        return std::strerror(ENOENT);
+    case syFileSystem::directory:
         return "is a directory";
-    if (!S_ISREG(st.st_mode))
+    case syFileSystem::other:
         return "not a regular file";
+    case syFileSystem::regular:
+        break;
+    }
     // Opened without blocking: the path may have been replaced by a FIFO since.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = syFileSystem::open_read(path, true);
     if (fd < 0)
         return std::strerror(errno);
-    std::string reason = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? "" : "not a regular file";
-    ::close(fd);
+    std::string reason = syFileSystem::kind(fd) == syFileSystem::regular ? "" : "not a regular file";
+    syFileSystem::close(fd);
     return reason;
 }
 
@@ -56,22 +56,29 @@ bool omxml_check_readable(const std::string& file) {
 }
 
 std::string omxml_unwritable_reason(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return "is a directory";
-        return ::access(path.c_str(), W_OK) == 0 ? "" : std::strerror(errno);
+    switch (syFileSystem::kind(path)) {
+    case syFileSystem::directory:
+        return "is a directory";
+    case syFileSystem::other:
+        return ""; // a device or FIFO is written as it is; opening it here could wait
+    case syFileSystem::regular: {
+        // Opened for appending, which changes nothing, to learn whether it may be written.
+        std::FILE* out = syFileSystem::open_stream(path, "ab");
+        if (!out)
+            return std::strerror(errno);
+        std::fclose(out);
+        return "";
     }
-    if (errno != ENOENT)
+    case syFileSystem::missing:
+        break;
+    }
+    // A file made and removed at once: the folder's existence and permissions, as the system judges them.
+    int fd = syFileSystem::create_new(path);
+    if (fd < 0)
         return std::strerror(errno);
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty())
-        folder = ".";
-    if (::stat(folder.c_str(), &st) != 0)
-        return std::strerror(errno);
-    if (!S_ISDIR(st.st_mode))
-        return std::strerror(ENOTDIR);
-    return ::access(folder.c_str(), W_OK | X_OK) == 0 ? "" : std::strerror(errno);
+    syFileSystem::close(fd);
+    syFileSystem::remove(path);
+    return "";
 }
 
 std::shared_ptr<omDocument> omxml_load(omDocumentFactory& factory, const std::string& path,

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include <unistd.h>
+#include "platform/syFileSystem.h"
 
 #include <CLI/CLI.hpp>
 
@@ -29,30 +29,31 @@ bool within(const fs::path& path, const fs::path& root) {
 void add_entry(const fs::directory_entry& entry, const fs::path& root, const omxmlFilter& filter,
                std::vector<omxmlInput>& found) {
     const fs::path& path = entry.path();
-    const std::string name = path.filename().string();
+    const std::string name = path.filename().u8string();
     std::error_code ec;
     if (!entry.is_symlink(ec)) {
         if (filter.takes(name))
-            found.push_back({path.string(), "", "", entry.is_regular_file(ec) ? entry.file_size(ec) : 0});
+            found.push_back({path.u8string(), "", "", entry.is_regular_file(ec) ? entry.file_size(ec) : 0});
         return;
     }
     const fs::path target = fs::canonical(path, ec);
     if (ec) {
         if (filter.takes(name))
-            found.push_back({path.string(), ec.message(), "", 0});
+            found.push_back({path.u8string(), ec.message(), "", 0});
         return;
     }
     if (fs::is_directory(target, ec)) {
         if (name[0] != '.')
-            found.push_back({path.string(), "", "a symbolic link to a directory, not entered", 0});
+            found.push_back({path.u8string(), "", "a symbolic link to a directory, not entered", 0});
         return;
     }
     if (!filter.takes(name))
         return;
     if (!within(target, root))
-        found.push_back({path.string(), "", "a symbolic link to " + target.string() + ", outside " + root.string(), 0});
+        found.push_back(
+            {path.u8string(), "", "a symbolic link to " + target.u8string() + ", outside " + root.u8string(), 0});
     else
-        found.push_back({path.string(), "", "", fs::is_regular_file(target, ec) ? fs::file_size(target, ec) : 0});
+        found.push_back({path.u8string(), "", "", fs::is_regular_file(target, ec) ? fs::file_size(target, ec) : 0});
 }
 
 void collect(const fs::path& dir, const fs::path& root, const omxmlFilter& filter, std::vector<omxmlInput>& found) {
@@ -61,14 +62,14 @@ void collect(const fs::path& dir, const fs::path& root, const omxmlFilter& filte
     for (; !ec && entries != fs::directory_iterator(); entries.increment(ec)) {
         std::error_code type_ec;
         if (entries->is_directory(type_ec) && !entries->is_symlink(type_ec)) {
-            if (entries->path().filename().string()[0] != '.')
+            if (entries->path().filename().u8string()[0] != '.')
                 collect(entries->path(), root, filter, found);
             continue;
         }
         add_entry(*entries, root, filter, found);
     }
     if (ec)
-        found.push_back({dir.string(), ec.message(), "", 0});
+        found.push_back({dir.u8string(), ec.message(), "", 0});
 }
 
 // Sizes as people read them: 999 B, 1.0 kB, 12.3 MB.
@@ -98,7 +99,7 @@ std::string duration(double seconds) {
 class ProgressLine {
 public:
     ProgressLine(const omxmlProgress& progress, std::size_t count)
-        : m_progress(progress), m_count(count), m_shown(progress.shown && ::isatty(STDERR_FILENO)) {
+        : m_progress(progress), m_count(count), m_shown(progress.shown && syFileSystem::is_terminal(stderr)) {
         for (std::size_t i = 0; i < count; ++i)
             m_total += weight(i);
     }
@@ -204,14 +205,15 @@ omxmlFileSet omxml_expand_paths(const std::vector<std::string>& paths, const omx
     omxmlFileSet set;
     for (const std::string& arg : paths) {
         std::error_code ec;
-        if (omxml_is_stdin(arg) || !fs::is_directory(fs::status(arg, ec))) {
-            const std::uintmax_t size = fs::is_regular_file(arg, ec) ? fs::file_size(arg, ec) : 0;
+        const fs::path named = fs::u8path(arg);
+        if (omxml_is_stdin(arg) || !fs::is_directory(fs::status(named, ec))) {
+            const std::uintmax_t size = fs::is_regular_file(named, ec) ? fs::file_size(named, ec) : 0;
             set.files.push_back({arg, "", "", ec ? 0 : size});
             continue;
         }
         set.directory_named = true;
         const std::size_t first = set.files.size();
-        collect(fs::path(arg), fs::canonical(arg, ec), filter, set.files);
+        collect(named, fs::canonical(named, ec), filter, set.files);
         std::sort(set.files.begin() + static_cast<std::ptrdiff_t>(first), set.files.end(),
                   [](const omxmlInput& a, const omxmlInput& b) { return a.path < b.path; });
     }

@@ -43,7 +43,8 @@ TEST(WhiteSpace, LateTextOrEntityTextDecidesForEarlierBlanks) {
 
 TEST(Load, FileNamesAreUsedUnchangedAndErrorsNameTheFile) {
     TempDir dir;
-    for (const std::string name : {"with spaces.xml", "nb\xC2\xA0sp.xml", "percent%20name.xml", "\xD1\x84.xml"}) {
+    for (const std::string name :
+         {"with spaces.xml", "nb\xC2\xA0sp.xml", "percent%20name.xml", "\xD1\x84.xml", "\xF0\x9F\x98\x80.xml"}) {
         std::string path = dir.write(name, "<?xml version=\"1.0\" ?><m><XY Value=\"1.2\"/></m>");
         Loaded doc = load_file(path);
         ASSERT_TRUE(doc.document) << name << ": " << doc.message();

@@ -196,7 +196,7 @@ TEST_F(Tree, ClonesAndMovedElementsKeepTheirNamespaces) {
 TEST_F(Tree, TextSurvivesTheWayThroughUtf8) {
     // Runs of ASCII of every length up to 20 between letters of one to four bytes.
     std::wstring text;
-    const wchar_t others[] = {0xE9, 0x800, 0x20AC, 0x1F600};
+    const std::wstring others[] = {L"\u00E9", L"\u0800", L"\u20AC", L"\U0001F600"};
     for (int run = 0; run <= 20; ++run) {
         text.append(static_cast<std::size_t>(run), L'a');
         text += others[run % 4];

@@ -27,7 +27,8 @@ omLoadOptions no_namespace(const std::string& path) {
 
 TEST(Validation, SchemaFileNamesAreUsedUnchanged) {
     TempDir dir;
-    for (const std::string name : {"blank name.xsd", "nb\xC2\xA0sp.xsd", "percent%20name.xsd", "hash#and?query.xsd"}) {
+    for (const std::string name : {"blank name.xsd", "nb\xC2\xA0sp.xsd", "percent%20name.xsd",
+                                   kWindows ? "hash#and;query.xsd" : "hash#and?query.xsd"}) {
         omLoadOptions options = no_namespace(dir.write(name, machine_schema("")));
         Loaded valid = load(machine("1.2"), options);
         EXPECT_TRUE(valid.document) << name << ": " << valid.message();

@@ -2,8 +2,6 @@
 #include <algorithm>
 #include <regex>
 
-#include <sys/stat.h>
-
 #include "backend/lxDocumentFactory.h"
 #include "cli/cli_fixture.h"
 #include "dom/omDocument.h"

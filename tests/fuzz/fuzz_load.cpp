@@ -24,6 +24,7 @@
 #include "dom/omNodeList.h"
 #include "fuzz_input.h"
 #include "platform/syByteArray.h"
+#include "platform/syFileSystem.h"
 #include "platform/syPath.h"
 #include "platform/syString.h"
 
@@ -60,10 +61,9 @@ const char kNamespacedSchema[] = R"(<?xml version="1.0"?>
 // The schemas live in a directory of their own for the life of the process.
 struct omFuzzSchemas {
     omFuzzSchemas() {
-        std::string pattern = (fs::temp_directory_path() / "omxml-fuzz-XXXXXX").string();
-        if (!::mkdtemp(&pattern[0]))
+        directory = fs::u8path(syFileSystem::make_temp_dir(fs::temp_directory_path().u8string(), "omxml-fuzz-"));
+        if (directory.empty())
             std::abort();
-        directory = pattern;
         plain = write("plain.xsd", kSchema);
         namespaced = write("namespaced.xsd", kNamespacedSchema);
     }
@@ -74,7 +74,7 @@ struct omFuzzSchemas {
     syPath write(const char* name, const char* text) const {
         fs::path file = directory / name;
         std::ofstream(file) << text;
-        return syPath(syString::from_utf8(file.string()));
+        return syPath(syString::from_utf8(file.u8string()));
     }
     fs::path directory;
     syPath plain;

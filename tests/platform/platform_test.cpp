@@ -1,6 +1,5 @@
 // Strings, formatting, number parsing, paths, files, the service registry
 // and the unit-test harness.
-#include <unistd.h>
 
 #include "platform/kuService.h"
 #include "platform/syQfsFile.h"
@@ -90,7 +89,8 @@ TEST(SyStringLocaleParser, WholeStringAndLocaleRules) {
 
 TEST(SyPath, ExoticNamesReachTheFileSystemUnchanged) {
     TempDir dir;
-    for (const char* name : {"a b.xml", "nb\xC2\xA0sp.xml", "pct%20.xml", "\xD1\x84.xml"}) {
+    for (const char* name :
+         {"a b.xml", "nb\xC2\xA0sp.xml", "pct%20.xml", "\xD1\x84.xml", "caf\xC3\xA9\xF0\x9F\x98\x80.xml"}) {
         syPath path(wide(dir.file(name)));
         EXPECT_FALSE(path.exists());
         EXPECT_NE(path.delete_file(), 0) << "deleting a missing file is no failure";

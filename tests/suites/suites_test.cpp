@@ -1,7 +1,6 @@
 // The conformance suites: every check passes on the back-end, back-ends that
 // break one contract each are reported by exactly the checks that guard the
 // contract, and the suites' file helpers.
-#include <unistd.h>
 
 #include "suites/omCommentNodeUtest.h"
 #include "suites/omDocumentFactoryUtest.h"
@@ -163,7 +162,7 @@ TEST_F(Suites, EmptyBackEndFailsEveryCheckNeedingADocumentWithoutACrash) {
 
 TEST_F(Suites, WriteDataReplacesFilesAndReportsWhatItCannotWrite) {
     const syPath path = omUtestUtils::uniquify_filename(SYSTRING("./odd\u00A0name %20"), SYSTRING("xml"));
-    EXPECT_EQ(path.text().wstr(), L"./odd\u00A0name %20_" + std::to_wstring(::getpid()) + L".xml");
+    EXPECT_EQ(path.text().wstr(), L"./odd\u00A0name %20_" + std::to_wstring(process_id()) + L".xml");
     omUtestUtils::write_data(path, "a much longer first content");
     omUtestUtils::write_data(path, "<a>\n\xC3\xA9</a>");
     EXPECT_EQ(read_bytes(narrow(path.text())), "<a>\n\xC3\xA9</a>");
