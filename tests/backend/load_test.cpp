@@ -34,6 +34,7 @@ using Texts = std::vector<std::string>;
 TEST(WhiteSpace, LateTextOrEntityTextDecidesForEarlierBlanks) {
     EXPECT_EQ(child_texts("<root xml:space='preserve'><x xml:space='default'> <a/> </x></root>"), Texts{""});
     EXPECT_EQ(child_texts("<root> <a/> <b/> x</root>"), (Texts{" ", "", " ", "", " x"}));
+    EXPECT_EQ(child_texts("<root> <![CDATA[ ]]> <a/></root>"), (Texts{" ", " ", " ", ""}));
     EXPECT_EQ(child_texts("<!DOCTYPE root [<!ENTITY t \"x\">]><root> <a/> &t;</root>"), (Texts{" ", "", " x"}));
     EXPECT_EQ(child_texts("<!DOCTYPE root [<!ENTITY s \" \">]><root><a/>&s;<b/>&s;&s;</root>"), (Texts{"", ""}));
     Loaded deep = load("<r>\n <a>\n  <b>\n   <c>x</c>\n  </b>\n </a>\n</r>");

@@ -1,6 +1,8 @@
 // Saving documents to memory and to files.
+#include <csignal>
 #include <cstdio>
 #include <dlfcn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "support.h"
@@ -140,6 +142,27 @@ TEST(Save, QuotedValuesThatNeedEscapingLoadAgain) {
             EXPECT_EQ(narrow(again.root()->get_xml()), markup);
         }
     }
+}
+
+// A save whose write stops part way (at the file-size limit here, as on a
+// full disk) fails and leaves the old file exactly as it was.
+TEST(Save, AWriteThatStopsPartWayFailsAndKeepsTheOldFile) {
+    TempDir dir;
+    const std::string old = "<?xml version=\"1.0\"?><old/>\n";
+    const std::string path = dir.write("keep.xml", old);
+    std::shared_ptr<omDocument> doc = document_with(2000);
+    int status = run_in_child([&] {
+        const struct rlimit limit = {8192, 8192};
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 2;
+        return save_to(doc, path) ? 1 : 0;
+    });
+    EXPECT_EQ(status, 0) << "1: the save reported success";
+    EXPECT_EQ(read_bytes(path), old);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.xml"});
+    ASSERT_TRUE(save_to(doc, path));
+    EXPECT_EQ(read_bytes(path), saved(doc));
 }
 
 } // namespace

@@ -107,4 +107,22 @@ TEST(Validation, TwoSchemasForOneNamespaceAreRefused) {
     EXPECT_NE(doc.message().find("urn:m"), std::string::npos) << doc.message();
 }
 
+// A folder whose name reads like an escape ("a%20b") is never unescaped on
+// the way to the files a schema includes beside it.
+TEST(Validation, IncludesBesideASchemaInAFolderNamedLikeAnEscape) {
+    TempDir dir;
+    const std::string folder = dir.file("a%20b");
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    std::string part = machine_schema("");
+    part.replace(part.find("<xs:element name=\"machine\">"), std::string::npos, "</xs:schema>");
+    std::ofstream(folder + "/part.xsd") << part;
+    std::ofstream(folder + "/main.xsd") << k_head + "><xs:include schemaLocation=\"part.xsd\"/>"
+                                        << "<xs:element name=\"machine\"><xs:complexType><xs:sequence>"
+                                        << "<xs:element name=\"XY\" type=\"XY\"/></xs:sequence>"
+                                        << "</xs:complexType></xs:element></xs:schema>";
+    Loaded valid = load(machine("1.2"), no_namespace(folder + "/main.xsd"));
+    EXPECT_TRUE(valid.document) << valid.message();
+    EXPECT_FALSE(load(machine("text"), no_namespace(folder + "/main.xsd")).document);
+}
+
 } // namespace

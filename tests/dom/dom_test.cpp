@@ -206,3 +206,34 @@ TEST(ServiceLocation, QualifiedNamesFallBackAndOtherTypesAreSkipped) {
 }
 
 } // namespace
+
+namespace {
+
+// Lists, maps and removed nodes stay readable and writable when no handle
+// holds the nodes around them any more and the tree changes elsewhere.
+TEST(Lifetime, ListsMapsAndRemovedNodesOutliveTheirHolders) {
+    Loaded doc = load(R"(<r><a><b k="1"/><c/></a><holder xmlns:p="urn:p"><p:a p:k="v">x</p:a></holder></r>)");
+    ASSERT_TRUE(doc.document);
+    std::shared_ptr<omNodeList> list;
+    std::shared_ptr<omNamedNodeMap> map;
+    std::shared_ptr<omNode> removed;
+    {
+        std::shared_ptr<omNode> a = doc.root()->getFirstChild();
+        list = a->getChildNodes();
+        map = list->at(0)->getAttributes();
+        std::shared_ptr<omNode> holder = a->getNextSibling();
+        removed = holder->removeChild(holder->getFirstChild());
+    }
+    doc.root()->set_text(SYSTRING("new"));
+    ASSERT_EQ(list->length(), 2);
+    EXPECT_EQ(narrow(list->at(0)->getNodeName()) + narrow(list->at(1)->getNodeName()), "bc");
+    EXPECT_EQ(narrow(map->getNamedItem(SYSTRING("k"))->getNodeValue()), "1");
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(narrow(removed->getNodeName()), "p:a");
+    removed->set_text(SYSTRING("y"));
+    EXPECT_TRUE(removed->set_attribute(SYSTRING("p:n"), 2));
+    doc.root()->appendChild(removed);
+    EXPECT_EQ(narrow(doc.root()->get_xml()), R"(<r>new<p:a xmlns:p="urn:p" p:k="v" p:n="2">y</p:a></r>)");
+}
+
+} // namespace

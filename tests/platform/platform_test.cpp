@@ -133,12 +133,15 @@ TEST(KuUnitTest, ReportsCountsAndAssertionExpectations) {
     std::fflush(stdout);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "FAILED source/utest/X:7 X::f: the check [x == 1]\n1 passed, 1 failed\n");
+    AssertCounter counter;
     RecordingTester tester;
     tester.expect_assert_min(1);
     SY_ASSERT(1 + 1 == 3);
     tester.check_assert();
     tester.expect_assert_min(1);
     tester.check_assert();
+    SY_ASSERT(2 + 2 == 5);
+    EXPECT_EQ(counter.count(), 1) << "after check_assert the earlier hook counts again";
     ASSERT_EQ(tester.reports.size(), 2u);
     EXPECT_EQ(tester.reports[0].pass, 1);
     EXPECT_EQ(tester.reports[1].pass, 0);

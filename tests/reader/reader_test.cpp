@@ -17,6 +17,15 @@ std::string CH(char expected) {
     return std::string("omCharException:: Xml file did not contain expected char ") + expected + "\n";
 }
 std::string TAG(const std::string& tag) { return "omTagException:: Something wrong with tag " + tag + "\n"; }
+// Elements n0 .. n(depth-1), each inside the one before.
+std::string nested(int depth) {
+    std::string open, close;
+    for (int i = 0; i < depth; ++i) {
+        open += "<n" + std::to_string(i) + ">";
+        close = "</n" + std::to_string(i) + ">" + close;
+    }
+    return open + close;
+}
 
 std::string dumped(const omAbstractXmlReader& reader) {
     std::ostringstream out;
@@ -92,6 +101,8 @@ const Row kRows[] = {
     {D + "<r><a x=\"1\"><b>t<!--c--><![CDATA[</a>]]></b><c/></a>tail<z k=\"v\"/></r>", "R D:r D:z A:k", "1|1|1|v"},
     {D + "<r><a x=\"1\"/>tail<b/></r>\n", "R D:r D:a T D:b A:x U D:b", "1|1|1||0|1|1"},
     {D + "<a k=\"v\"/>", "R D:a T A:k U H", "1|1||v|0"},
+    {D + "<r><a>" + nested(70) + "</a><b k=\"v\"/></r>", "R D:r D:b A:k", "1|1|1|v"},
+    {D + "<r><a>" + nested(70) + "</a><b/></r>", "R D:r D:a U D:b H", "1|1|1|1|0"},
     // faults name the tag
     {D + "<r><a><b></c></a><x/></r>\n", "R D:r D:x E", "1|1|0|" + TAG("b")},
     {D + "<r><a/></s>\n", "R D:r D:x E", "1|1|0|" + TAG("s")},

@@ -152,6 +152,22 @@ TEST_F(Suites, NodeListThatLosesItsLastItemIsCaught) {
     expect_among(failures_with(faults), {"omNodeListUtest::test_access | test length | children->length() == 3"});
 }
 
+TEST_F(Suites, ExtraChildOfALoadedRootAndBareCharacterDataAreCaught) {
+    BackendFaults extra;
+    extra.loaded_root_gains_child = true;
+    expect_among(failures_with(extra),
+                 {"omDocumentUtest::test_get_elements_by_tag_name | tag1 text | "
+                  "tag1_elements->at(0)->get_text() == SYSTRING(\"Tag2Text1Tag2Text2Tag3Text\")"});
+    tester.reports.clear();
+    BackendFaults bare;
+    bare.character_xml_is_data = true;
+    EXPECT_EQ(failures_with(bare),
+              (Keys{"omTextNodeUtest::test_get_xml | test get_xml with funny characters | funny_xml == expected",
+                    "omCommentNodeUtest::test_get_xml | test get_xml | xml == expected",
+                    "omCommentNodeUtest::test_get_xml | test get_xml with funny characters | "
+                    "funny_xml == expected_funny"}));
+}
+
 // A back-end that yields no document at all: every check that needs one is
 // reported failed, and nothing dereferences an empty handle.
 TEST_F(Suites, EmptyBackEndFailsEveryCheckNeedingADocumentWithoutACrash) {
