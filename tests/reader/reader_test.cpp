@@ -1,10 +1,14 @@
 // The simple pull reader through its factory. Each row of the table is a
 // document, a list of operations and what they answer, the recorded error
 // texts included.
+#include <algorithm>
 #include <climits>
-#include <cstring>
 #include <sstream>
 
+#include "fuzz/memory_file.h"
+#include "reader/omException.h"
+#include "reader/omInitialPositionX.h"
+#include "reader/omPositionXqcPageArr.h"
 #include "reader/omXmlFactory.h"
 #include "support.h"
 
@@ -213,51 +217,112 @@ TEST(Reader, EveryTruncationRecordsAnErrorAndNeverInventsValues) {
     }
 }
 
-// A file object that claims size bytes and holds content.
-class FakeFile : public syIQfsFile {
-public:
-    FakeFile(std::string content, long long size, bool seek_fails = false)
-        : m_content(std::move(content)), m_size(size), m_seek_fails(seek_fails) {}
-    bool is_open() const override { return true; }
-    int close() override { return 0; }
-    int seek(long long distance, int origin) override {
-        m_position = (origin == 2 ? m_size : origin == 1 ? m_position : 0) + distance;
-        return m_seek_fails ? -1 : 0;
-    }
-    long long position() override { return m_position; }
-    std::size_t read(void* buffer, std::size_t item_size, std::size_t count) override {
-        std::size_t left = m_position < static_cast<long long>(m_content.size())
-                               ? m_content.size() - static_cast<std::size_t>(m_position)
-                               : 0;
-        std::size_t n = std::min(count * item_size, left);
-        std::memcpy(buffer, m_content.data() + m_position, n);
-        m_position += static_cast<long long>(n);
-        return n / item_size;
-    }
-    std::size_t write(const void*, std::size_t, std::size_t) override { return 0; }
-    int rewind() override { return seek(0, 0); }
-
-private:
-    std::string m_content;
-    long long m_size;
-    bool m_seek_fails;
-    long long m_position = 0;
-};
-
 // Sizes that cannot be had, or that do not fit a 32-bit count, are refused
 // like a short read: false, and nothing recorded. A file of 4 GiB and a few
 // bytes must not be read as its first few bytes.
 TEST(Reader, ReadFileRefusesSizesItCannotHold) {
     const std::string xml = D + "<r>t</r>\n";
     const auto size = static_cast<long long>(xml.size());
-    auto on = [](FakeFile* file) { return omSimpleXmlFactory().create_xml_reader_file(3, syIQfsFileqcPrf(file)); };
-    EXPECT_EQ(run(*on(new FakeFile(xml, size)), "R D:r T"), "1|1|t");
+    auto on = [](omMemoryFile* file) { return omSimpleXmlFactory().create_xml_reader_file(3, syIQfsFileqcPrf(file)); };
+    EXPECT_EQ(run(*on(new omMemoryFile(xml, size)), "R D:r T"), "1|1|t");
     for (long long claimed : {size + 100, -1LL, static_cast<long long>(INT_MAX), (1LL << 32) + size, 1LL << 40})
-        EXPECT_EQ(run(*on(new FakeFile(xml, claimed)), "R H D:r"), "0|0|0") << claimed;
-    EXPECT_EQ(run(*on(new FakeFile(xml, size, true)), "R H"), "0|0");
+        EXPECT_EQ(run(*on(new omMemoryFile(xml, claimed)), "R H D:r"), "0|0|0") << claimed;
+    EXPECT_EQ(run(*on(new omMemoryFile(xml, size, true)), "R H"), "0|0");
     TempDir dir;
     EXPECT_EQ(run(*reader_at(dir.file("missing.xml")), "R H N"), "0|0|Unknown");
     EXPECT_EQ(run(*reader_at(dir.path()), "R H D:r E"), "0|0|0|");
+}
+
+// Returned values share one buffer; each stays as it was while later ones are read.
+TEST(Reader, ReturnedValuesStayWhileLaterOnesAreRead) {
+    TempDir dir;
+    auto reader = reader_at(dir.write("v.xml", D + "<a x=\"first\" y=\"second\">text</a>\n"));
+    ASSERT_TRUE(reader->read_file() && reader->down_to(ku("a")));
+    const kuString x = reader->attribute(ku("x"), ku("?"));
+    const kuString y = reader->attribute(ku("y"), ku("?"));
+    const kuString text = reader->text_node();
+    EXPECT_EQ(str(x) + "|" + str(y) + "|" + str(text), "first|second|text");
+}
+
+// ---- the reader's exported classes that its own walk no longer uses --------
+using Array = omPositionXqcPageArrPrgqcPrgqcPageArr;
+using Slot = omPositionXqcPageArrPrgqcPrg;
+
+// The cursors held in slots 0 .. size-1, by the order they were made in (-1 for an empty slot).
+std::vector<int> held(const Array& array, const std::vector<omPositionX*>& made) {
+    std::vector<int> order;
+    for (int i = 0; i < array.size(); ++i) {
+        auto at = std::find(made.begin(), made.end(), array[i].get());
+        order.push_back(at == made.end() ? -1 : static_cast<int>(at - made.begin()));
+    }
+    return order;
+}
+
+TEST(PagedArray, PagesGrowShrinkCopyAndIterate) {
+    char text[] = "<r/>";
+    std::vector<omPositionX*> made;
+    Array array(1, 1, 1); // two elements a page
+    for (int i = 0; i < 5; ++i) {
+        made.push_back(new omPositionX(text));
+        array.append(Slot(made.back()));
+    }
+    EXPECT_EQ(array.block_size(), 2);
+    EXPECT_EQ(held(array, made), (std::vector<int>{0, 1, 2, 3, 4}));
+    omPositionXqcPageArrPrgqcPrgqcPageArrqcIterator it(&array);
+    std::vector<omPositionX*> visited;
+    for (int more = it.first(); more; more = it.next())
+        visited.push_back(it.item().get());
+    EXPECT_EQ(visited, made);
+
+    // Overlapping copies within the array, upward and downward: each element
+    // moves once, and a slot written over deletes the cursor it held.
+    array.copy(array, 3, 1, 0);
+    EXPECT_EQ(held(array, made), (std::vector<int>{-1, 0, 1, 2, 4}));
+    array.copy(array, 4, 0, 1);
+    EXPECT_EQ(held(array, made), (std::vector<int>{0, 1, 2, 4, -1}));
+    array.shrink(4, 1);
+    array.reverse();
+    EXPECT_EQ(held(array, made), (std::vector<int>{4, 2, 1, 0}));
+    // Shrinking with freeing deletes the cursors of the pages it drops; slots
+    // made again past the size are empty.
+    array.shrink(2, 1);
+    EXPECT_EQ(array.expand(6), 1);
+    EXPECT_EQ(held(array, made), (std::vector<int>{4, 2, -1, -1, -1, -1}));
+    Array copy(kuCopy(), array);
+    EXPECT_EQ(held(copy, made), (std::vector<int>{4, 2, -1, -1, -1, -1}));
+    EXPECT_EQ(held(array, made), (std::vector<int>(6, -1))) << "a copy takes the cursors over";
+}
+
+// A cursor that shows its protected self-closing test.
+class Cursor : public omPositionX {
+public:
+    using omPositionX::omPositionX;
+    using omPositionX::self_closing_tag;
+};
+
+TEST(Cursor, SelfClosingTagAndSetupPastComments) {
+    for (std::string tag : {"<a/>", "<a x='1'/>", "<a\n/>", "<a>", "<a x='/'>", "<a/ >"}) {
+        Cursor cursor(&tag[0]);
+        EXPECT_EQ(cursor.self_closing_tag(), tag[tag.size() - 2] == '/') << tag;
+    }
+    std::string open = "<a x='1'";
+    EXPECT_THROW(Cursor(&open[0]).self_closing_tag(), omEndException);
+    // Comments before an element are passed when the cursor is set up on it.
+    std::string commented = "<!--a--><!--b--><r k='v'>t</r>";
+    Cursor element(&commented[0]);
+    element.object_setup();
+    EXPECT_EQ(str(element.attribute(ku("k"), ku("?"))), "v");
+}
+
+TEST(Declaration, StandaloneDefaultsToNo) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><r/>", "yes"},
+        {"<?xml version='1.0'  standalone='no' ?><r/>", "no"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", "no"},
+    };
+    for (auto [declaration, expected] : cases) {
+        EXPECT_EQ(str(omInitialPositionX(&declaration[0]).standalone()), expected) << declaration;
+    }
 }
 
 } // namespace

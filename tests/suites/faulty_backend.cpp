@@ -151,17 +151,14 @@ private:
     Faults m_faults;
 };
 
-class WrappedText : public WrappedNode, public omTextNode {
+template <class Data>
+class WrappedData : public WrappedNode, public Data {
 public:
     using WrappedNode::WrappedNode;
     syString getData() override { return dynamic_cast<omCharacterData&>(*inner()).getData(); }
 };
-
-class WrappedComment : public WrappedNode, public omCommentNode {
-public:
-    using WrappedNode::WrappedNode;
-    syString getData() override { return dynamic_cast<omCharacterData&>(*inner()).getData(); }
-};
+using WrappedText = WrappedData<omTextNode>;
+using WrappedComment = WrappedData<omCommentNode>;
 
 std::shared_ptr<omTextNode> WrappedNode::createTextNode(const syString& data) {
     std::shared_ptr<omTextNode> node = document() ? document()->createTextNode(data) : nullptr;
