@@ -87,81 +87,55 @@ TEST_F(Suites, EveryCheckPassesOnTheBackEndAndThroughTheWrapper) {
     EXPECT_EQ(keys, read_bytes(OMXML_SOURCE_DIR "/tests/suites/report_keys.txt"));
 }
 
-// Each broken contract is reported by the checks that guard it: exactly
-// those checks (exact), or at least the ones listed, and as many as count.
+// Each broken contract is reported by the checks that guard it: the keys
+// listed are among the failures, and there are count of them (0: any number).
 TEST_F(Suites, EveryBrokenContractIsCaughtByItsChecks) {
     const struct {
         bool BackendFaults::*fault;
-        bool exact;
         std::size_t count;
         Keys keys;
     } cases[] = {
-        {&BackendFaults::insert_appends_after_non_child,
-         true,
-         2,
+        // clang-format off
+        {&BackendFaults::insert_appends_after_non_child, 2,
          {"omNodeUtest::test_insert_child | test insertee after non child | !tag4_inserted.get()",
           "omNodeUtest::test_insert_child | test inserted child | *root->getLastChild() == *tag3_inserted"}},
-        {&BackendFaults::list_stays_at_end,
-         false,
-         12,
+        {&BackendFaults::list_stays_at_end, 12,
          {"omNodeListUtest::test_iteration | test iterate 1 0 | ++(*children)",
           "omNodeListUtest::test_next_node | test name 2 1 | child->getNodeName() == names[j]"}},
-        {&BackendFaults::select_single_returns_last,
-         true,
-         1,
+        {&BackendFaults::select_single_returns_last, 1,
          {"omElementUtest::test_select | test selectSingleNode | text | node->get_text() == SYSTRING(\"Hello\")"}},
-        {&BackendFaults::remove_absent_name_quietly,
-         true,
-         1,
+        {&BackendFaults::remove_absent_name_quietly, 1,
          {"kuUnitTest::check_assert | expected at least 1 assertion(s), 0 raised | check_assert()"}},
-        {&BackendFaults::remove_child_keeps_it,
-         false,
-         0,
+        {&BackendFaults::remove_child_keeps_it, 0,
          {"omNodeUtest::test_remove_child | test number of children | children->length() == 1",
           "omNodeUtest::test_remove_child | test number of children | !children->length()"}},
-        {&BackendFaults::replace_child_appends,
-         false,
-         0,
+        {&BackendFaults::replace_child_appends, 0,
          {"omNodeUtest::test_replace_child | test replaced child | *children->at(0) == *tag4",
           "omNodeUtest::test_replace_child | test untouched child | *children->at(1) == *tag2"}},
-        {&BackendFaults::remove_named_item_keeps_it,
-         false,
-         0,
+        {&BackendFaults::remove_named_item_keeps_it, 0,
          {"omNamedNodeMapUtest::test_removeNamedItem | test getLength after removeNamedItem | "
           "attributes->getLength() == 1"}},
-        {&BackendFaults::empty_attribute_takes_its_name,
-         false,
-         0,
+        {&BackendFaults::empty_attribute_takes_its_name, 0,
          {"omElementUtest::test_zero_length_attribute | test zero length attribute value | returned_value == value"}},
-        {&BackendFaults::attribute_values_escaped_twice,
-         false,
-         0,
+        {&BackendFaults::attribute_values_escaped_twice, 0,
          {"omDocumentFactoryUtest::test_get_xml | Test complex attribute from xml | "
           "root_out->getAttribute(SYSTRING(\"Escapees\")) == SYSTRING(\"&<>\")"}},
-        {&BackendFaults::list_drops_last,
-         false,
-         0,
+        {&BackendFaults::list_drops_last, 0,
          {"omNodeListUtest::test_access | test length | children->length() == 3"}},
-        {&BackendFaults::loaded_root_gains_child,
-         false,
-         0,
+        {&BackendFaults::loaded_root_gains_child, 0,
          {"omDocumentUtest::test_get_elements_by_tag_name | tag1 text | "
           "tag1_elements->at(0)->get_text() == SYSTRING(\"Tag2Text1Tag2Text2Tag3Text\")"}},
-        {&BackendFaults::character_xml_is_data,
-         true,
-         3,
+        {&BackendFaults::character_xml_is_data, 3,
          {"omTextNodeUtest::test_get_xml | test get_xml with funny characters | funny_xml == expected",
           "omCommentNodeUtest::test_get_xml | test get_xml | xml == expected",
           "omCommentNodeUtest::test_get_xml | test get_xml with funny characters | funny_xml == expected_funny"}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         BackendFaults faults;
         faults.*c.fault = true;
         const Keys failures = failures_with(faults);
         SCOPED_TRACE(c.keys[0]);
-        if (c.exact) {
-            EXPECT_EQ(failures, c.keys);
-        }
         expect_among(failures, c.keys);
         if (c.count) {
             EXPECT_EQ(failures.size(), c.count);
