@@ -192,7 +192,6 @@ TEST(Lifetime, ListsMapsAndRemovedNodesOutliveTheirHolders) {
     EXPECT_EQ(narrow(list->at(0)->getNodeName()) + narrow(list->at(1)->getNodeName()), "bc");
     EXPECT_EQ(narrow(map->getNamedItem(SYSTRING("k"))->getNodeValue()), "1");
     ASSERT_TRUE(removed);
-    EXPECT_EQ(narrow(removed->getNodeName()), "p:a");
     removed->set_text(SYSTRING("y"));
     EXPECT_TRUE(removed->set_attribute(SYSTRING("p:n"), 2));
     doc.root()->appendChild(removed);
