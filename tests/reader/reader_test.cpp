@@ -21,14 +21,10 @@ std::string CH(char expected) {
     return std::string("omCharException:: Xml file did not contain expected char ") + expected + "\n";
 }
 std::string TAG(const std::string& tag) { return "omTagException:: Something wrong with tag " + tag + "\n"; }
-// Elements n0 .. n(depth-1), each inside the one before.
+// Elements n<depth> .. n1, each inside the one before.
 std::string nested(int depth) {
-    std::string open, close;
-    for (int i = 0; i < depth; ++i) {
-        open += "<n" + std::to_string(i) + ">";
-        close = "</n" + std::to_string(i) + ">" + close;
-    }
-    return open + close;
+    const std::string n = "n" + std::to_string(depth) + ">";
+    return depth == 0 ? "" : "<" + n + nested(depth - 1) + "</" + n;
 }
 
 std::string dumped(const omAbstractXmlReader& reader) {
