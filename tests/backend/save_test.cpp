@@ -165,4 +165,9 @@ TEST(Save, AWriteThatStopsPartWayFailsAndKeepsTheOldFile) {
     EXPECT_EQ(read_bytes(path), saved(doc));
 }
 
+TEST(Save, TheDeclarationKeepsStandalone) {
+    EXPECT_EQ(saved(load("<?xml version='1.0' standalone='yes'?><r/>").document),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<r/>\n");
+}
+
 } // namespace

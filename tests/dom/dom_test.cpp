@@ -171,31 +171,41 @@ TEST(ServiceLocation, QualifiedNamesFallBackAndOtherTypesAreSkipped) {
     kuService::get_instance()->register_service(kuServiceName(kuString("Other")), nullptr);
 }
 
-// Lists, maps and removed nodes stay readable and writable when no handle
-// holds the nodes around them any more and the tree changes elsewhere.
+// Lists, maps, attributes and removed nodes stay readable and writable when
+// no handle holds the nodes around them any more and the tree changes: first
+// with no list alive, then with one.
 TEST(Lifetime, ListsMapsAndRemovedNodesOutliveTheirHolders) {
-    Loaded doc = load(R"(<r><a><b k="1"/><c/></a><holder xmlns:p="urn:p"><p:a p:k="v">x</p:a></holder></r>)");
+    Loaded doc = load(R"(<r><x><a><b k="1"/><c/></a></x><d m="2"/><h xmlns:p="urn:p"><p:a p:k="v">x</p:a></h></r>)");
     ASSERT_TRUE(doc.document);
-    std::shared_ptr<omNodeList> list;
-    std::shared_ptr<omNamedNodeMap> map;
-    std::shared_ptr<omNode> removed;
+    std::shared_ptr<omNode> x = doc.root()->getFirstChild(), attribute, removed;
     {
-        std::shared_ptr<omNode> a = doc.root()->getFirstChild();
-        list = a->getChildNodes();
-        map = list->at(0)->getAttributes();
-        std::shared_ptr<omNode> holder = a->getNextSibling();
+        std::shared_ptr<omNode> d = x->getNextSibling(), holder = d->getNextSibling();
+        attribute = d->getAttributes()->getNamedItem(SYSTRING("m"));
         removed = holder->removeChild(holder->getFirstChild());
     }
     doc.root()->set_text(SYSTRING("new"));
+    std::shared_ptr<omNodeList> list;
+    std::shared_ptr<omNamedNodeMap> map;
+    {
+        std::shared_ptr<omNode> a = x->getFirstChild();
+        list = a->getChildNodes();
+        map = list->at(0)->getAttributes();
+    }
+    x->set_text(SYSTRING("x"));
     ASSERT_EQ(list->length(), 2);
-    EXPECT_FALSE(list->at(-1) || list->at(2));
+    EXPECT_FALSE(list->at(-1) || list->at(2) || map->item(1));
     EXPECT_EQ(narrow(list->at(0)->getNodeName()) + narrow(list->at(1)->getNodeName()), "bc");
-    EXPECT_EQ(narrow(map->getNamedItem(SYSTRING("k"))->getNodeValue()), "1");
+    EXPECT_EQ(narrow(map->getNamedItem(SYSTRING("k"))->getNodeValue() + attribute->getNodeValue()), "12");
     ASSERT_TRUE(removed);
     removed->set_text(SYSTRING("y"));
     EXPECT_TRUE(removed->set_attribute(SYSTRING("p:n"), 2));
+    EXPECT_EQ(narrow(removed->getAttributes()->removeNamedItem(SYSTRING("p:k"))->getNodeName()), "p:k");
     doc.root()->appendChild(removed);
-    EXPECT_EQ(narrow(doc.root()->get_xml()), R"(<r>new<p:a xmlns:p="urn:p" p:k="v" p:n="2">y</p:a></r>)");
+    EXPECT_EQ(doc.root()->replaceChild(removed, removed), removed);
+    AssertCounter asserts;
+    EXPECT_FALSE(doc.root()->removeAttributeNode(attribute)) << "the attribute of another element";
+    EXPECT_EQ(asserts.count(), 1);
+    EXPECT_EQ(narrow(doc.root()->get_xml()), R"(<r>new<p:a xmlns:p="urn:p" p:n="2">y</p:a></r>)");
 }
 
 } // namespace

@@ -175,45 +175,6 @@ TEST(Reader, Table) {
     }
 }
 
-// Every prefix of a configuration file: the whole file walks cleanly; a
-// shorter one records an error, and every answer is the whole file's answer
-// or the neutral one ("?", "" or "0"), never a made-up value.
-TEST(Reader, EveryTruncationRecordsAnErrorAndNeverInventsValues) {
-    const std::string config = D + R"(<!-- Order service -->
-<configuration version="3">
-  <server host="app.example.org" port="8443"><name>Orders &amp; billing</name></server>
-  <database driver="pg"><user>orders</user><pool min="2" max="16"/></database>
-  <plugins><plugin name="audit"/><plugin name="metrics"/></plugins>
-  <motd><![CDATA[Welcome <everyone>!]]></motd>
-</configuration>
-)";
-    const std::string walk = "R D:configuration A:version D:server A:host A:port D:name T U U D:database A:driver "
-                             "D:user T U D:pool A:min A:max U U D:plugins D:plugin A:name U D:plugin A:name U "
-                             "D:plugin U D:motd T U U H";
-    TempDir dir;
-    const std::string whole = run(*reader_at(dir.write("whole.xml", config)), walk);
-    EXPECT_EQ(whole, "1|1|3|1|app.example.org|8443|1|Orders &amp; billing|1|pg|1|orders|1|2|16|1|1|audit|1|metrics|"
-                     "0|1|Welcome <everyone>!|0");
-    auto fields = [](const std::string& answers) {
-        std::vector<std::string> out;
-        std::istringstream split(answers);
-        for (std::string item; std::getline(split, item, '|');)
-            out.push_back(item);
-        return out;
-    };
-    const std::vector<std::string> expected = fields(whole);
-    for (std::size_t n = 0; n < config.rfind('>'); ++n) {
-        SCOPED_TRACE("prefix of " + std::to_string(n) + " bytes");
-        const std::vector<std::string> answers =
-            fields(run(*reader_at(dir.write("cut.xml", config.substr(0, n))), walk));
-        ASSERT_EQ(answers.size(), expected.size());
-        EXPECT_EQ(answers.back(), "1") << "no error recorded";
-        for (std::size_t i = 0; i + 1 < answers.size(); ++i)
-            EXPECT_TRUE(answers[i] == expected[i] || answers[i] == "?" || answers[i].empty() || answers[i] == "0")
-                << i << ": " << answers[i];
-    }
-}
-
 // Sizes that cannot be had, or that do not fit a 32-bit count, are refused
 // like a short read: false, and nothing recorded. A file of 4 GiB and a few
 // bytes must not be read as its first few bytes.
