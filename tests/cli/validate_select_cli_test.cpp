@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "backend/lxDocumentFactory.h"
+#include "backend/lxStreamValidator.h"
 #include "cli/cli_fixture.h"
 #include "dom/omDocument.h"
 #include "dom/omElement.h"
@@ -54,6 +55,24 @@ protected:
 using ValidateCli = TreeCli;
 using SelectCli = TreeCli;
 
+// What the library says of a malformed file, one "SHOWN:LINE:COLUMN: message"
+// line a problem (up to 20): the tool must print the same. libxml2's wording
+// and how many problems follow the first differ between its releases.
+std::string library_says(const std::string& path, const std::string& shown, bool huge = false) {
+    lxStreamValidator validator;
+    validator.set_huge_input(huge);
+    omParseError first;
+    std::vector<omParseError> further;
+    if (validator.check(syPath(syString::from_utf8(path)), omLoadOptions(), first, &further, 20))
+        return "";
+    further.insert(further.begin(), first);
+    std::string lines;
+    for (const omParseError& e : further)
+        lines += shown + ":" + std::to_string(e.line_number()) + ":" + std::to_string(e.column_number()) + ": " +
+                 e.message().to_utf8() + "\n";
+    return lines;
+}
+
 // The time in the summary is the one part that changes from run to run.
 std::string without_time(const std::string& text) {
     return std::regex_replace(text, std::regex(R"(\(\d+\.\d+ s\))"), "(T)");
@@ -71,10 +90,10 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderOneLineAFailureWhateverTheThreads)
         m_dir + "/outside/o.xml, outside " + t + "\n" + t +
         "/sub/b.xml:2:22: Element '{urn:shop}line', attribute 'qty': 'x' is not a valid value of the atomic type "
         "'xs:int'.\n" +
-        t + "/sub/deeper/c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n" + t +
-        "/sub/deeper/c.xml:2:15: Premature end of data in tag order line 1\n" + t +
-        "/sub/latin.xml:2:15: Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E\n" + t +
+        library_says(t + "/sub/deeper/c.xml", t + "/sub/deeper/c.xml") +
+        library_says(t + "/sub/latin.xml", t + "/sub/latin.xml") + t +
         "/sub/up: skipped: a symbolic link to a directory, not entered\n";
+    ASSERT_EQ(library_says(t + "/sub/deeper/c.xml", "c").find("c:2:15: Opening and ending tag mismatch"), 0u);
     for (const char* jobs : {"-j 1", "-j 4", "--jobs=3"}) {
         CliRun r = validate(std::string(jobs) + " '" + t + "'");
         EXPECT_EQ(r.status, 2) << jobs;
@@ -180,10 +199,10 @@ TEST_F(ValidateCli, JunitReportHasOneCasePerFile) {
     ASSERT_TRUE(cases->at(5)->selectSingleNode(SYSTRING("skipped")));
     std::shared_ptr<omElement> failure = cases->at(8)->selectSingleNode(SYSTRING("failure"));
     ASSERT_TRUE(failure);
+    const std::string said = library_says(t + "/sub/latin.xml", t + "/sub/latin.xml");
     EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(),
-              "Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E");
-    EXPECT_EQ(failure->get_text().to_utf8(),
-              t + "/sub/latin.xml:2:15: " + failure->getAttribute(SYSTRING("message")).to_utf8());
+              said.substr(said.find(": ", t.size()) + 2, said.find('\n') - said.find(": ", t.size()) - 2));
+    EXPECT_EQ(failure->get_text().to_utf8() + "\n", said);
 }
 
 // Each problem of a file on a line of its own, up to --max-errors; a schema
@@ -207,9 +226,9 @@ TEST_F(ValidateCli, EveryProblemOnItsLineSchemaFailuresOnceAndHugeInput) {
     EXPECT_EQ(run(tool + "--no-namespace-schema r.xsd three.xml").err, all);
     CliRun two = run(tool + "--no-namespace-schema r.xsd --max-errors 2 three.xml latin.xml");
     EXPECT_EQ(two.status, 1);
-    EXPECT_EQ(two.err,
-              all.substr(0, all.rfind("three.xml")) +
-                  "latin.xml:1:4: Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x74 0xE9 0x3C\n");
+    const std::string latin = library_says(m_dir + "/latin.xml", "latin.xml");
+    EXPECT_EQ(latin.find("latin.xml:1:4: "), 0u) << latin;
+    EXPECT_EQ(two.err, all.substr(0, all.rfind("three.xml")) + latin.substr(0, latin.find('\n') + 1));
     CliRun bad = run(tool + "--no-namespace-schema bad.xsd three.xml latin.xml");
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err.find("bad.xsd:2: schema error: "), 0u) << bad.err;
@@ -222,7 +241,8 @@ TEST_F(ValidateCli, EveryProblemOnItsLineSchemaFailuresOnceAndHugeInput) {
     CliRun limited = run(tool + "deep.xml"), huge = run(tool + "--huge deep.xml");
     EXPECT_NE(limited.err.find("depth over 256, a limit for untrusted input"), std::string::npos) << limited.err;
     EXPECT_EQ(huge.status, 1);
-    EXPECT_EQ(huge.err, "deep.xml:1:300003: element nesting depth over 100000, a limit even for trusted input\n");
+    EXPECT_EQ(huge.err, library_says(m_dir + "/deep.xml", "deep.xml", true));
+    EXPECT_NE(huge.err.find(", a limit even for trusted input\n"), std::string::npos) << huge.err;
 }
 
 TEST_F(ValidateCli, ProgressOnlyOnATerminal) {
@@ -264,14 +284,14 @@ TEST_F(SelectCli, MatchesAndValuesAreGreppedInFileOrder) {
         {"'0 div 0' '" + a + "'", 0, "NaN\n", ""},
         {"'-1234567 - count(//c)' '" + m_dir + "/one'", 0, n + ":-1.23457e+06\n", ""},
         // Prefixes mean only what --ns binds, whatever the document declares.
-        {"'//p:item' '" + n + "'", 2, "", invalid + "'//p:item': Undefined namespace prefix\n"},
+        {"'//p:item' '" + n + "'", 2, "", invalid + "'//p:item': Undefined namespace prefix"},
         {"--ns p=urn:n --ns q=urn:p '/p:c/q:item' '" + n + "'", 0, "<p:item xmlns:p=\"urn:p\"/>\n", ""},
         {"--ns p '//p:item' '" + n + "'", 2, "", "omxml select: --ns: takes PREFIX=URI, not 'p'"},
         {"'//[' '" + a + "'", 2, "", invalid + "'//[': Invalid expression at character 3\n"},
-        {"'count(1)' '" + a + "'", 2, "", invalid + "'count(1)': Invalid type\n"},
-        {"'nope()' '" + a + "'", 2, "", invalid + "'nope()': Unregistered function\n"},
+        {"'count(1)' '" + a + "'", 2, "", invalid + "'count(1)': Invalid type"},
+        {"'nope()' '" + a + "'", 2, "", invalid + "'nope()': Unregistered function"},
         // An error that only a document's data meets is that document's.
-        {"'//item[q:x]' '" + b + "'", 2, "", b + ": cannot evaluate '//item[q:x]': Undefined namespace prefix\n"},
+        {"'//item[q:x]' '" + b + "'", 2, "", b + ": cannot evaluate '//item[q:x]': Undefined namespace prefix"},
         {"'" + a + "' '//item'", 2, "", "//item: cannot read: No such file or directory\n"},
         {"'//item'", 2, "", "omxml select: PATH is required"},
     };
