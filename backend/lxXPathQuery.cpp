@@ -3,6 +3,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include "backend/lxCompat.h"
 #include "backend/lxNode.h"
 #include "backend/lxNodeList.h"
 #include "backend/lxString.h"
@@ -43,7 +44,7 @@ public:
     int offset() const { return m_offset; }
 
 private:
-    static void keep(void* self, xmlErrorPtr error) {
+    static void keep(void* self, lxCompat::Error error) {
         auto* context = static_cast<Context*>(self);
         if (!context->m_error.empty() || !error || !error->message)
             return;
