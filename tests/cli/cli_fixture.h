@@ -30,6 +30,11 @@ protected:
     }
 
     static std::string slurp(const std::string& path) { return read_bytes(path); }
+    // An argument vector from its words (a call, where tables of cases are kept compact).
+    template <class... Words>
+    static Args args(const Words&... words) {
+        return {std::string(words)...};
+    }
 
     // Runs "omxml ARGS", standard input from the file in, in the directory dir.
     CliRun omxml(Args args, const std::string& in = "", const std::string& dir = "") {

@@ -87,13 +87,11 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderOneLineAFailureWhateverTheThreads)
         s + "c.xml:2:15: Premature end of data in tag order line 1\n" + sub +
         "latin.xml:2:15: Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E\n" +
         (kLinks ? sub + "up: skipped: a symbolic link to a directory, not entered\n" : "");
-    for (const Args& jobs : {Args{"-j", "1"}, Args{"-j", "4"}, Args{"--jobs=3"}}) {
-        Args args = jobs;
-        args.push_back(t);
-        CliRun r = validate(args);
-        EXPECT_EQ(r.status, kLinks ? 2 : 1) << jobs.back();
-        EXPECT_EQ(r.err, expected_err) << jobs.back();
-        EXPECT_EQ(without_time(r.out), summary(1 + kLinks, 3, 3 * kLinks, 2 * kLinks)) << jobs.back();
+    for (const Args& jobs : {args("-j", "1", t), args("-j", "4", t), args("--jobs=3", t)}) {
+        CliRun r = validate(jobs);
+        EXPECT_EQ(r.status, kLinks ? 2 : 1) << jobs[1];
+        EXPECT_EQ(r.err, expected_err) << jobs[1];
+        EXPECT_EQ(without_time(r.out), summary(1 + kLinks, 3, 3 * kLinks, 2 * kLinks)) << jobs[1];
     }
     // Without the unreadable files the worst is an invalid one; --quiet drops the summary.
     CliRun invalid = validate({"-q", t + "/a.xml", t + "/sub"});
@@ -106,15 +104,15 @@ TEST_F(ValidateCli, PatternsPickTheFilesOfADirectory) {
     make_tree();
     const std::string t = m_dir + "/tree";
     const struct {
-        Args args;
+        Args argv;
         std::string out;
     } cases[] = {
-        {{"--include", "*.txt", t}, summary(0, 1, 0, kLinks)},
-        {{"--include", "[ab]*.xml", "--include", "c.?ml", t}, summary(1 + kLinks, 2, 0, kLinks)},
-        {{"--exclude", "*o*", "--exclude", "[!a-c]*", t}, summary(1 + kLinks, 2, 0, kLinks)},
+        {args("--include", "*.txt", t), summary(0, 1, 0, kLinks)},
+        {args("--include", "[ab]*.xml", "--include", "c.?ml", t), summary(1 + kLinks, 2, 0, kLinks)},
+        {args("--exclude", "*o*", "--exclude", "[!a-c]*", t), summary(1 + kLinks, 2, 0, kLinks)},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(without_time(validate(c.args).out), c.out) << c.args[1];
+        EXPECT_EQ(without_time(validate(c.argv).out), c.out) << c.argv[1];
     // Standard input, also among files.
     CliRun in = validate({"-", t + "/a.xml"}, t + "/sub/b.xml");
     EXPECT_EQ(in.status, 1);
@@ -127,38 +125,37 @@ TEST_F(ValidateCli, UsageErrorsAreOneLineAndExitWithTwo) {
     const std::string t = m_dir + "/tree", a = t + "/a.xml";
     const std::string see = " (see 'omxml validate --help')\n";
     const struct {
-        Args args;
+        Args argv;
         int status;
         std::string err; // all of stderr, when not empty
     } cases[] = {
-        {{a, t + (kLinks ? "/alias.xml" : "/a.xml"), a}, 0, ""},
-        {{t + "/sub/deeper"}, 1, ""},
-        {{t + "/none.xml"}, 2, t + "/none.xml: cannot read: No such file or directory\n"},
-        {{a, "--schema", "no-equals-sign"},
-         2,
+        {args(a, t + (kLinks ? "/alias.xml" : "/a.xml"), a), 0, ""},
+        {args(t + "/sub/deeper"), 1, ""},
+        {args(t + "/none.xml"), 2, t + "/none.xml: cannot read: No such file or directory\n"},
+        {args(a, "--schema", "no-equals-sign"), 2,
          "omxml validate: --schema: takes NAMESPACE=PATH, not 'no-equals-sign'" + see},
-        {{a, "--no-namespace-schema", t + "/gone.xsd"}, 2, t + "/gone.xsd: cannot read: No such file or directory\n"},
-        {{a, "-j", "0"}, 2, "omxml validate: --jobs: takes a whole number from 1 up, not '0'" + see},
-        {{a, "-j", "2.5"}, 2, "omxml validate: --jobs: takes a whole number from 1 up, not '2.5'" + see},
-        {{a, "-j"}, 2, "omxml validate: --jobs needs a value" + see},
-        {{a, "--progress-delay=-1"},
-         2,
+        {args(a, "--no-namespace-schema", t + "/gone.xsd"), 2,
+         t + "/gone.xsd: cannot read: No such file or directory\n"},
+        {args(a, "-j", "0"), 2, "omxml validate: --jobs: takes a whole number from 1 up, not '0'" + see},
+        {args(a, "-j", "2.5"), 2, "omxml validate: --jobs: takes a whole number from 1 up, not '2.5'" + see},
+        {args(a, "-j"), 2, "omxml validate: --jobs needs a value" + see},
+        {args(a, "--progress-delay=-1"), 2,
          "omxml validate: --progress-delay: takes a number of seconds, 0 or more, not '-1'" + see},
-        {{a, "--bogus"}, 2, "omxml validate: unknown option --bogus" + see},
-        {{}, 2, "omxml validate: PATH is required" + see},
-        {{t + "/empty"},
-         2,
+        {args(a, "--bogus"), 2, "omxml validate: unknown option --bogus" + see},
+        {args(), 2, "omxml validate: PATH is required" + see},
+        {args(t + "/empty"), 2,
          "omxml validate: nothing to check: no file under " + t +
              "/empty matches *.xml; --include GLOB takes other names\n"},
         // The report path is checked before any document: nothing else is said.
-        {{"--junit", a + "/report.xml", t}, 2, "omxml validate: cannot write " + a + "/report.xml: Not a directory\n"},
+        {args("--junit", a + "/report.xml", t), 2,
+         "omxml validate: cannot write " + a + "/report.xml: Not a directory\n"},
     };
     for (const auto& c : cases) {
-        CliRun r = validate(c.args);
-        const std::string args = ::testing::PrintToString(c.args);
-        EXPECT_EQ(r.status, c.status) << args;
+        CliRun r = validate(c.argv);
+        const std::string what = ::testing::PrintToString(c.argv);
+        EXPECT_EQ(r.status, c.status) << what;
         if (!c.err.empty()) {
-            EXPECT_EQ(r.err, c.err) << args;
+            EXPECT_EQ(r.err, c.err) << what;
         }
     }
     EXPECT_EQ(omxml({"frobnicate"}).err, "omxml: unknown command 'frobnicate' (see 'omxml --help')\n");
@@ -270,43 +267,42 @@ TEST_F(SelectCli, MatchesAndValuesAreGreppedInFileOrder) {
     const std::string sub = m_dir + "/sub", b_found = sub + kSep + "b.xml", n_found = m_dir + "/one" + kSep + "n.xml";
     const std::string invalid = "omxml select: invalid XPath expression ";
     const struct {
-        Args args;
+        Args argv;
         int status;
         std::string out;
         std::string err; // the start of stderr
     } cases[] = {
-        {{"//item/title", a}, 0, "<title>A &amp; B</title>\n", ""},
-        {{"item/@id", a, b}, 0, a + ":id=\"1\"\n" + a + ":id=\"2\"\n" + b + ":id=\"3\"\n", ""},
-        {{"//item/@id", "-"}, 0, "id=\"3\"\n", ""}, // b.xml on standard input
+        {args("select", "//item/title", a), 0, "<title>A &amp; B</title>\n", ""},
+        {args("select", "item/@id", a, b), 0, a + ":id=\"1\"\n" + a + ":id=\"2\"\n" + b + ":id=\"3\"\n", ""},
+        {args("select", "//item/@id", "-"), 0, "id=\"3\"\n", ""}, // b.xml on standard input
         // A failed file makes the exit 2 even when others matched.
-        {{"//item[@id=3]", sub}, 2, b_found + ":<item id=\"3\"/>\n", sub + kSep + "bad.xml:1:4: "},
-        {{"//missing", a}, 1, "", ""},
+        {args("select", "//item[@id=3]", sub), 2, b_found + ":<item id=\"3\"/>\n", sub + kSep + "bad.xml:1:4: "},
+        {args("select", "//missing", a), 1, "", ""},
         // Values, printed as XPath tools print them; a directory of one file still names it.
-        {{"count(//item)", a, b}, 0, a + ":2\n" + b + ":1\n", ""},
-        {{"string(//title)", a}, 0, "A & B\n", ""},
-        {{"//item/@id = 2", a}, 0, "true\n", ""},
-        {{"count(//item) * 1000000 div 0", a}, 0, "Infinity\n", ""},
-        {{"0 div 0", a}, 0, "NaN\n", ""},
-        {{"-1234567 - count(//c)", m_dir + "/one"}, 0, n_found + ":-1.23457e+06\n", ""},
+        {args("select", "count(//item)", a, b), 0, a + ":2\n" + b + ":1\n", ""},
+        {args("select", "string(//title)", a), 0, "A & B\n", ""},
+        {args("select", "//item/@id = 2", a), 0, "true\n", ""},
+        {args("select", "count(//item) * 1000000 div 0", a), 0, "Infinity\n", ""},
+        {args("select", "0 div 0", a), 0, "NaN\n", ""},
+        {args("select", "-1234567 - count(//c)", m_dir + "/one"), 0, n_found + ":-1.23457e+06\n", ""},
         // Prefixes mean only what --ns binds, whatever the document declares.
-        {{"//p:item", n}, 2, "", invalid + "'//p:item': Undefined namespace prefix\n"},
-        {{"--ns", "p=urn:n", "--ns", "q=urn:p", "/p:c/q:item", n}, 0, "<p:item xmlns:p=\"urn:p\"/>\n", ""},
-        {{"--ns", "p", "//p:item", n}, 2, "", "omxml select: --ns: takes PREFIX=URI, not 'p'"},
-        {{"//[", a}, 2, "", invalid + "'//[': Invalid expression at character 3\n"},
-        {{"count(1)", a}, 2, "", invalid + "'count(1)': Invalid type\n"},
-        {{"nope()", a}, 2, "", invalid + "'nope()': Unregistered function\n"},
+        {args("select", "//p:item", n), 2, "", invalid + "'//p:item': Undefined namespace prefix\n"},
+        {args("select", "--ns", "p=urn:n", "--ns", "q=urn:p", "/p:c/q:item", n), 0, "<p:item xmlns:p=\"urn:p\"/>\n",
+         ""},
+        {args("select", "--ns", "p", "//p:item", n), 2, "", "omxml select: --ns: takes PREFIX=URI, not 'p'"},
+        {args("select", "//[", a), 2, "", invalid + "'//[': Invalid expression at character 3\n"},
+        {args("select", "count(1)", a), 2, "", invalid + "'count(1)': Invalid type\n"},
+        {args("select", "nope()", a), 2, "", invalid + "'nope()': Unregistered function\n"},
         // An error that only a document's data meets is that document's.
-        {{"//item[q:x]", b}, 2, "", b + ": cannot evaluate '//item[q:x]': Undefined namespace prefix\n"},
-        {{a, "//item"}, 2, "", "//item: cannot read: No such file or directory\n"},
-        {{"//item"}, 2, "", "omxml select: PATH is required"},
+        {args("select", "//item[q:x]", b), 2, "", b + ": cannot evaluate '//item[q:x]': Undefined namespace prefix\n"},
+        {args("select", a, "//item"), 2, "", "//item: cannot read: No such file or directory\n"},
+        {args("select", "//item"), 2, "", "omxml select: PATH is required"},
     };
     for (const auto& c : cases) {
-        Args args = c.args;
-        args.insert(args.begin(), "select");
-        CliRun r = omxml(args, args.back() == "-" ? b : "");
-        EXPECT_EQ(r.status, c.status) << c.args[0];
-        EXPECT_EQ(r.out, c.out) << c.args[0];
-        EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args[0];
+        CliRun r = omxml(c.argv, c.argv.back() == "-" ? b : "");
+        EXPECT_EQ(r.status, c.status) << c.argv[1];
+        EXPECT_EQ(r.out, c.out) << c.argv[1];
+        EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.argv[1];
     }
 }
 
@@ -318,12 +314,12 @@ TEST_F(SelectCli, HelpExamplesMatch) {
     for (std::sregex_iterator it(help.begin(), help.end(), example), end; it != end; ++it) {
         if (::access((*it)[2].str().c_str(), R_OK) != 0)
             continue;
-        Args args = {"select"}; // the example's words, quotes taken off
+        Args words = {"select"}; // the example's, quotes taken off
         const std::string line = (*it)[1];
         std::regex word(R"('([^']*)'|(\S+))");
         for (std::sregex_iterator w(line.begin(), line.end(), word); w != std::sregex_iterator(); ++w)
-            args.push_back((*w)[1].matched ? (*w)[1] : (*w)[2]);
-        CliRun r = omxml(args);
+            words.push_back((*w)[1].matched ? (*w)[1] : (*w)[2]);
+        CliRun r = omxml(words);
         EXPECT_EQ(r.status, 0) << (*it)[1] << "\n" << r.err;
         EXPECT_NE(r.out, "") << (*it)[1];
         ++ran;
