@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <regex>
 
+#include <libxml/xmlversion.h>
+
 #include "backend/lxDocumentFactory.h"
 #include "cli/cli_fixture.h"
 #include "dom/omDocument.h"
@@ -63,6 +65,16 @@ std::string without_time(const std::string& text) {
     return std::regex_replace(text, std::regex(R"(\(\d+\.\d+ s\))"), "(T)");
 }
 
+// libxml2 reworded some of its messages in 2.13; the tool passes them on.
+constexpr bool kLibxml2_13 = LIBXML_VERSION >= 21300;
+std::string not_utf8(const std::string& bytes) {
+    return kLibxml2_13 ? "Invalid bytes in character encoding"
+                       : "Input is not proper UTF-8, indicate encoding ! Bytes: " + bytes;
+}
+std::string naming(const std::string& message, const std::string& name) {
+    return message + (kLibxml2_13 ? ": " + name : "") + "\n";
+}
+
 // The summary of a run, its time left out as without_time leaves it.
 std::string summary(int valid, int invalid, int unreadable, int skipped) {
     return std::to_string(valid) + " valid, " + std::to_string(invalid) + " invalid, " + std::to_string(unreadable) +
@@ -83,9 +95,9 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderOneLineAFailureWhateverTheThreads)
         (kLinks ? links_err : "") + sub +
         "b.xml:2:22: Element '{urn:shop}line', attribute 'qty': 'x' is not a valid value of the atomic type "
         "'xs:int'.\n" +
-        sub + "deeper" + s + "c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n" + sub + "deeper" +
-        s + "c.xml:2:15: Premature end of data in tag order line 1\n" + sub +
-        "latin.xml:2:15: Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E\n" +
+        sub + "deeper" + s + "c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n" +
+        (kLibxml2_13 ? "" : sub + "deeper" + s + "c.xml:2:15: Premature end of data in tag order line 1\n") + sub +
+        "latin.xml:2:15: " + not_utf8("0xE9 0x22 0x2F 0x3E") + "\n" +
         (kLinks ? sub + "up: skipped: a symbolic link to a directory, not entered\n" : "");
     for (const Args& jobs : {args("-j", "1", t), args("-j", "4", t), args("--jobs=3", t)}) {
         CliRun r = validate(jobs);
@@ -148,7 +160,8 @@ TEST_F(ValidateCli, UsageErrorsAreOneLineAndExitWithTwo) {
              "/empty matches *.xml; --include GLOB takes other names\n"},
         // The report path is checked before any document: nothing else is said.
         {args("--junit", a + "/report.xml", t), 2,
-         "omxml validate: cannot write " + a + "/report.xml: Not a directory\n"},
+         "omxml validate: cannot write " + a +
+             "/report.xml: " + (kWindows ? "No such file or directory\n" : "Not a directory\n")},
     };
     for (const auto& c : cases) {
         CliRun r = validate(c.argv);
@@ -194,8 +207,7 @@ TEST_F(ValidateCli, JunitReportHasOneCasePerFile) {
     ASSERT_TRUE(!kLinks || cases->at(5)->selectSingleNode(SYSTRING("skipped")));
     std::shared_ptr<omElement> failure = cases->at(kLinks ? 8 : 3)->selectSingleNode(SYSTRING("failure"));
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(),
-              "Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x22 0x2F 0x3E");
+    EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(), not_utf8("0xE9 0x22 0x2F 0x3E"));
     EXPECT_EQ(failure->get_text().to_utf8(),
               t + kSep + "sub" + kSep + "latin.xml:2:15: " + failure->getAttribute(SYSTRING("message")).to_utf8());
 }
@@ -226,8 +238,7 @@ TEST_F(ValidateCli, EveryProblemOnItsLineSchemaFailuresOnceAndHugeInput) {
     CliRun two = validate({"--no-namespace-schema", "r.xsd", "--max-errors", "2", "three.xml", "latin.xml"});
     EXPECT_EQ(two.status, 1);
     EXPECT_EQ(two.err,
-              all.substr(0, all.rfind("three.xml")) +
-                  "latin.xml:1:4: Input is not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x74 0xE9 0x3C\n");
+              all.substr(0, all.rfind("three.xml")) + "latin.xml:1:4: " + not_utf8("0xE9 0x74 0xE9 0x3C") + "\n");
     CliRun bad = validate({"--no-namespace-schema", "bad.xsd", "three.xml", "latin.xml"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err.find("bad.xsd:2: schema error: "), 0u) << bad.err;
@@ -286,16 +297,19 @@ TEST_F(SelectCli, MatchesAndValuesAreGreppedInFileOrder) {
         {args("select", "0 div 0", a), 0, "NaN\n", ""},
         {args("select", "-1234567 - count(//c)", m_dir + "/one"), 0, n_found + ":-1.23457e+06\n", ""},
         // Prefixes mean only what --ns binds, whatever the document declares.
-        {args("select", "//p:item", n), 2, "", invalid + "'//p:item': Undefined namespace prefix\n"},
+        {args("select", "//p:item", n), 2, "", invalid + "'//p:item': " + naming("Undefined namespace prefix", "p")},
         {args("select", "--ns", "p=urn:n", "--ns", "q=urn:p", "/p:c/q:item", n), 0, "<p:item xmlns:p=\"urn:p\"/>\n",
          ""},
         {args("select", "--ns", "p", "//p:item", n), 2, "", "omxml select: --ns: takes PREFIX=URI, not 'p'"},
         {args("select", "//[", a), 2, "", invalid + "'//[': Invalid expression at character 3\n"},
         {args("select", "count(1)", a), 2, "", invalid + "'count(1)': Invalid type\n"},
-        {args("select", "nope()", a), 2, "", invalid + "'nope()': Unregistered function\n"},
+        {args("select", "nope()", a), 2, "", invalid + "'nope()': " + naming("Unregistered function", "nope")},
         // An error that only a document's data meets is that document's.
-        {args("select", "//item[q:x]", b), 2, "", b + ": cannot evaluate '//item[q:x]': Undefined namespace prefix\n"},
-        {args("select", a, "//item"), 2, "", "//item: cannot read: No such file or directory\n"},
+        {args("select", "//item[q:x]", b), 2, "",
+         b + ": cannot evaluate '//item[q:x]': " + naming("Undefined namespace prefix", "q")},
+        // A path where the expression belongs is one (on Windows an invalid one).
+        {args("select", a, "//item"), 2, "",
+         kWindows ? invalid + "'" + a + "'" : "//item: cannot read: No such file or directory\n"},
         {args("select", "//item"), 2, "", "omxml select: PATH is required"},
     };
     for (const auto& c : cases) {
