@@ -22,6 +22,13 @@ public:
     // The longest text node libxml2 builds without XML_PARSE_HUGE (its
     // XML_MAX_TEXT_LENGTH, the same in every release; its header is internal).
     static constexpr std::size_t max_text_length = 10000000;
+    // The deepest nesting of elements libxml2 accepts with XML_PARSE_HUGE:
+    // since 2.11 it keeps a limit of its own there too.
+#if LIBXML_VERSION >= 21100
+    static constexpr std::size_t max_trusted_depth = 2048;
+#else
+    static constexpr std::size_t max_trusted_depth = static_cast<std::size_t>(-1);
+#endif
 
     // Detaches the ID that attribute holds before the attribute is freed, so
     // that the document keeps the ID (a later duplicate is still found)
@@ -110,11 +117,13 @@ public:
     }
 
     // The same for a schema parser context and the documents it reads.
-    template <ReadResource Read>
+    // Active tells whether Read may be asked on the calling thread.
+    template <ReadResource Read, bool (*Active)()>
     static void set_hooks(xmlSchemaParserCtxtPtr ctxt, xmlStructuredErrorFunc report) {
         xmlSchemaSetParserStructuredErrors(ctxt, report, nullptr);
 #if LIBXML_VERSION >= 21400
         xmlSchemaSetResourceLoader(ctxt, &load_input<Read>, nullptr);
+        route_nested_loads<Read, Active>();
 #endif
     }
 
@@ -182,6 +191,36 @@ private:
     }
 
 #if LIBXML_VERSION >= 21400
+    // libxml2 does not hand a schema parser's resource loader on to the
+    // parsers of the schema documents that are included or imported in turn:
+    // those read through the process's external entity loader. It is routed
+    // to Read too, once for the process, while Active() holds on the calling
+    // thread, and to the loader it replaced otherwise.
+    template <ReadResource Read, bool (*Active)()>
+    static void route_nested_loads() {
+        static const bool routed = [] {
+            replaced_loader() = xmlGetExternalEntityLoader();
+            xmlSetExternalEntityLoader(&nested_load<Read, Active>);
+            return true;
+        }();
+        (void)routed;
+    }
+
+    static xmlExternalEntityLoader& replaced_loader() {
+        static xmlExternalEntityLoader loader = nullptr;
+        return loader;
+    }
+
+    template <ReadResource Read, bool (*Active)()>
+    static xmlParserInputPtr nested_load(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
+        if (!Active())
+            return replaced_loader() ? replaced_loader()(url, id, ctxt) : nullptr;
+        std::string bytes;
+        if (!url || !Read(url, bytes))
+            return nullptr;
+        return xmlNewInputFromMemory(url, bytes.data(), bytes.size(), static_cast<xmlParserInputFlags>(0));
+    }
+
     template <ReadResource Read>
     static xmlParserErrors load_input(void*, const char* url, const char*, xmlResourceType, xmlParserInputFlags,
                                       xmlParserInputPtr* out) {

@@ -1,5 +1,6 @@
 #include "backend/lxLoader.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -89,6 +90,8 @@ const int k_max_nesting = 64;
 // Elements nested deeper than this end any parse, however trusted its input:
 // beyond it, the validator's and the caller's work per level adds up.
 const std::size_t k_max_depth = 100000;
+// libxml2's limit for untrusted input.
+const std::size_t k_untrusted_depth = 256;
 
 thread_local LoadState* t_load = nullptr;
 
@@ -505,10 +508,20 @@ void instruction(void* ctx, const xmlChar* target, const xmlChar* data) {
 }
 
 // Ends the parse at an element nested deeper than any parse may go.
+// libxml2 ends untrusted input past 256 levels too, but where it looks
+// depends on the release and on whether nodes are built; this guard comes
+// first, so a load and a check end at the same element on every release.
 bool too_deep(xmlParserCtxtPtr ctxt, LoadState& load) {
-    if (++load.depth <= k_max_depth)
+    ++load.depth;
+    if (!load.huge_input && load.depth > k_untrusted_depth) {
+        stop(ctxt,
+             lxParseSession::lifted_by_huge_input("element nesting depth over " + std::to_string(k_untrusted_depth)));
+        return true;
+    }
+    const std::size_t most = std::min(k_max_depth, lxCompat::max_trusted_depth);
+    if (load.depth <= most)
         return false;
-    stop(ctxt, "element nesting depth over " + std::to_string(k_max_depth) + ", a limit even for trusted input");
+    stop(ctxt, "element nesting depth over " + std::to_string(most) + ", a limit even for trusted input");
     return true;
 }
 

@@ -39,14 +39,18 @@ std::string limit_in_our_words(const std::string& message) {
     if (message.compare(0, depth.size(), depth) == 0)
         return lxParseSession::lifted_by_huge_input("element nesting depth over " +
                                                     std::to_string(std::atoi(message.c_str() + depth.size())));
-    if (message.find("huge text node") != std::string::npos)
+    if (message.find("huge text node") != std::string::npos || message.find("Text node too long") != std::string::npos)
         return lxParseSession::lifted_by_huge_input("a text longer than 10000000 bytes");
     if (message.find("Huge input lookup") != std::string::npos)
         return lxParseSession::lifted_by_huge_input("a piece of markup longer than 10000000 bytes");
-    const std::string hint = " use XML_PARSE_HUGE option";
-    std::size_t at = message.find(hint);
-    if (at != std::string::npos)
-        return lxParseSession::lifted_by_huge_input(message.substr(0, at) + message.substr(at + hint.size()));
+    for (const std::string hint : {" use XML_PARSE_HUGE option", ", try XML_PARSE_HUGE"}) {
+        const std::size_t at = message.find(hint);
+        if (at == std::string::npos)
+            continue;
+        const std::string prefix = "Resource limit exceeded: ";
+        const std::size_t from = message.compare(0, prefix.size(), prefix) == 0 ? prefix.size() : 0;
+        return lxParseSession::lifted_by_huge_input(message.substr(from, at - from) + message.substr(at + hint.size()));
+    }
     return message;
 }
 
@@ -100,6 +104,8 @@ lxParseSession::lxParseSession(Resources resources)
 
 lxParseSession::~lxParseSession() { t_session = m_previous; }
 
+bool lxParseSession::active() { return t_session != nullptr; }
+
 void lxParseSession::fail(const std::string& message, const std::string& url, int line, int column) {
     if (m_failed) {
         // An empty message only stops a parse that has already failed.
@@ -139,7 +145,12 @@ std::string lxParseSession::lifted_by_huge_input(const std::string& what) {
 
 void lxParseSession::report(void*, lxCompat::Error error) {
     lxParseSession* session = t_session;
-    if (!session || !error || session->m_muted || session->saturated())
+    if (!session || !error)
+        return;
+    // However libxml2 came to read it, a resource it could not read may be there next time.
+    if (error->domain == XML_FROM_IO)
+        session->m_missed_a_resource = true;
+    if (session->m_muted || session->saturated())
         return;
     bool fatal = error->level >= XML_ERR_ERROR;
     // A resource that could not be read would silently be missing from the result.

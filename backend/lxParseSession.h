@@ -86,7 +86,9 @@ public:
 
     // Sends the reports and resource reads of a parser context to this session.
     void attach(xmlParserCtxtPtr ctxt) { lxCompat::set_hooks<&lxParseSession::read_resource>(ctxt, &report); }
-    void attach(xmlSchemaParserCtxtPtr ctxt) { lxCompat::set_hooks<&lxParseSession::read_resource>(ctxt, &report); }
+    void attach(xmlSchemaParserCtxtPtr ctxt) {
+        lxCompat::set_hooks<&lxParseSession::read_resource, &lxParseSession::active>(ctxt, &report);
+    }
 
     // Structured error handler for libxml2; reports reach the session of the current thread.
     static void report(void* data, lxCompat::Error error);
@@ -97,6 +99,8 @@ public:
 
 private:
     static bool read_resource(const char* uri, std::string& bytes);
+    // Whether a session is open on the calling thread.
+    static bool active();
 
     Resources m_resources;
     bool m_failed = false;

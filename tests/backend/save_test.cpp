@@ -1,10 +1,12 @@
 // Saving documents to memory and to files.
+#include <csignal>
 #include <cstdio>
 
 #include "support.h"
 
 #ifndef _WIN32
 #include <dlfcn.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -148,6 +150,36 @@ TEST(Save, QuotedValuesThatNeedEscapingLoadAgain) {
             EXPECT_EQ(narrow(again.root()->get_xml()), markup);
         }
     }
+}
+
+// A save whose write stops part way (at the file-size limit here, as on a
+// full disk) fails and leaves the old file exactly as it was.
+TEST(Save, AWriteThatStopsPartWayFailsAndKeepsTheOldFile) {
+    SKIP_ON_WINDOWS(
+        "no file-size limit for a child process to stop a write; Save.UnwritablePlacesReturnFalse stands in");
+#ifndef _WIN32
+    TempDir dir;
+    const std::string old = "<?xml version=\"1.0\"?><old/>\n";
+    const std::string path = dir.write("keep.xml", old);
+    std::shared_ptr<omDocument> doc = document_with(2000);
+    int status = run_in_child([&] {
+        const struct rlimit limit = {8192, 8192};
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 2;
+        return save_to(doc, path) ? 1 : 0;
+    });
+    EXPECT_EQ(status, 0) << "1: the save reported success";
+    EXPECT_EQ(read_bytes(path), old);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.xml"});
+    ASSERT_TRUE(save_to(doc, path));
+    EXPECT_EQ(read_bytes(path), saved(doc));
+#endif
+}
+
+TEST(Save, TheDeclarationKeepsStandalone) {
+    EXPECT_EQ(saved(load("<?xml version='1.0' standalone='yes'?><r/>").document),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<r/>\n");
 }
 
 } // namespace

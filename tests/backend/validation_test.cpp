@@ -129,4 +129,19 @@ TEST(Validation, AFailedSchemaIsCompiledAgainOnceItsFilesChange) {
     EXPECT_TRUE(fixed.document) << fixed.message();
 }
 
+// A folder whose name reads like an escape ("a%20b") is never unescaped on
+// the way to the files a schema includes beside it.
+TEST(Validation, IncludesBesideASchemaInAFolderNamedLikeAnEscape) {
+    TempDir dir;
+    const std::string whole = machine_schema("");
+    const std::size_t element = whole.find("<xs:element name=\"machine\">");
+    ASSERT_TRUE(std::filesystem::create_directory(dir.file("a%20b")));
+    dir.write("a%20b/part.xsd", whole.substr(0, element) + "</xs:schema>");
+    const omLoadOptions options = no_namespace(
+        dir.write("a%20b/main.xsd", k_head + "><xs:include schemaLocation=\"part.xsd\"/>" + whole.substr(element)));
+    Loaded valid = load(machine("1.2"), options);
+    EXPECT_TRUE(valid.document) << valid.message();
+    EXPECT_FALSE(load(machine("text"), options).document);
+}
+
 } // namespace

@@ -2,9 +2,8 @@
 #include <algorithm>
 #include <regex>
 
-#include <libxml/xmlversion.h>
-
 #include "backend/lxDocumentFactory.h"
+#include "backend/lxStreamValidator.h"
 #include "cli/cli_fixture.h"
 #include "dom/omDocument.h"
 #include "dom/omElement.h"
@@ -60,19 +59,27 @@ protected:
 using ValidateCli = TreeCli;
 using SelectCli = TreeCli;
 
+// What the library says of a malformed file, one "SHOWN:LINE:COLUMN: message"
+// line a problem (up to 20): the tool must print the same. libxml2's wording
+// and how many problems follow the first differ between its releases.
+std::string library_says(const std::string& path, const std::string& shown, bool huge = false) {
+    lxStreamValidator validator;
+    validator.set_huge_input(huge);
+    omParseError first;
+    std::vector<omParseError> further;
+    if (validator.check(syPath(syString::from_utf8(path)), omLoadOptions(), first, &further, 20))
+        return "";
+    further.insert(further.begin(), first);
+    std::string lines;
+    for (const omParseError& e : further)
+        lines += shown + ":" + std::to_string(e.line_number()) + ":" + std::to_string(e.column_number()) + ": " +
+                 e.message().to_utf8() + "\n";
+    return lines;
+}
+
 // The time in the summary is the one part that changes from run to run.
 std::string without_time(const std::string& text) {
     return std::regex_replace(text, std::regex(R"(\(\d+\.\d+ s\))"), "(T)");
-}
-
-// libxml2 reworded some of its messages in 2.13; the tool passes them on.
-constexpr bool kLibxml2_13 = LIBXML_VERSION >= 21300;
-std::string not_utf8(const std::string& bytes) {
-    return kLibxml2_13 ? "Invalid bytes in character encoding"
-                       : "Input is not proper UTF-8, indicate encoding ! Bytes: " + bytes;
-}
-std::string naming(const std::string& message, const std::string& name) {
-    return message + (kLibxml2_13 ? ": " + name : "") + "\n";
 }
 
 // The summary of a run, its time left out as without_time leaves it.
@@ -95,10 +102,10 @@ TEST_F(ValidateCli, ATreeIsReportedInPathOrderOneLineAFailureWhateverTheThreads)
         (kLinks ? links_err : "") + sub +
         "b.xml:2:22: Element '{urn:shop}line', attribute 'qty': 'x' is not a valid value of the atomic type "
         "'xs:int'.\n" +
-        sub + "deeper" + s + "c.xml:2:15: Opening and ending tag mismatch: line line 2 and order\n" +
-        (kLibxml2_13 ? "" : sub + "deeper" + s + "c.xml:2:15: Premature end of data in tag order line 1\n") + sub +
-        "latin.xml:2:15: " + not_utf8("0xE9 0x22 0x2F 0x3E") + "\n" +
+        library_says(t + "/sub/deeper/c.xml", sub + "deeper" + s + "c.xml") +
+        library_says(t + "/sub/latin.xml", sub + "latin.xml") +
         (kLinks ? sub + "up: skipped: a symbolic link to a directory, not entered\n" : "");
+    ASSERT_EQ(library_says(t + "/sub/deeper/c.xml", "c").find("c:2:15: Opening and ending tag mismatch"), 0u);
     for (const Args& jobs : {args("-j", "1", t), args("-j", "4", t), args("--jobs=3", t)}) {
         CliRun r = validate(jobs);
         EXPECT_EQ(r.status, kLinks ? 2 : 1) << jobs[1];
@@ -207,9 +214,11 @@ TEST_F(ValidateCli, JunitReportHasOneCasePerFile) {
     ASSERT_TRUE(!kLinks || cases->at(5)->selectSingleNode(SYSTRING("skipped")));
     std::shared_ptr<omElement> failure = cases->at(kLinks ? 8 : 3)->selectSingleNode(SYSTRING("failure"));
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(), not_utf8("0xE9 0x22 0x2F 0x3E"));
-    EXPECT_EQ(failure->get_text().to_utf8(),
-              t + kSep + "sub" + kSep + "latin.xml:2:15: " + failure->getAttribute(SYSTRING("message")).to_utf8());
+    const std::string latin = t + kSep + "sub" + kSep + "latin.xml";
+    const std::string said = library_says(t + "/sub/latin.xml", latin);
+    EXPECT_EQ(failure->getAttribute(SYSTRING("message")).to_utf8(),
+              said.substr(said.find(": ", latin.size()) + 2, said.find('\n') - said.find(": ", latin.size()) - 2));
+    EXPECT_EQ(failure->get_text().to_utf8() + "\n", said);
 }
 
 // Each problem of a file on a line of its own, up to --max-errors; a schema
@@ -237,8 +246,9 @@ TEST_F(ValidateCli, EveryProblemOnItsLineSchemaFailuresOnceAndHugeInput) {
     EXPECT_EQ(validate({"--no-namespace-schema", "r.xsd", "three.xml"}).err, all);
     CliRun two = validate({"--no-namespace-schema", "r.xsd", "--max-errors", "2", "three.xml", "latin.xml"});
     EXPECT_EQ(two.status, 1);
-    EXPECT_EQ(two.err,
-              all.substr(0, all.rfind("three.xml")) + "latin.xml:1:4: " + not_utf8("0xE9 0x74 0xE9 0x3C") + "\n");
+    const std::string latin = library_says(m_dir + "/latin.xml", "latin.xml");
+    EXPECT_EQ(latin.find("latin.xml:1:4: "), 0u) << latin;
+    EXPECT_EQ(two.err, all.substr(0, all.rfind("three.xml")) + latin.substr(0, latin.find('\n') + 1));
     CliRun bad = validate({"--no-namespace-schema", "bad.xsd", "three.xml", "latin.xml"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err.find("bad.xsd:2: schema error: "), 0u) << bad.err;
@@ -251,7 +261,8 @@ TEST_F(ValidateCli, EveryProblemOnItsLineSchemaFailuresOnceAndHugeInput) {
     CliRun limited = validate({"deep.xml"}), huge = validate({"--huge", "deep.xml"});
     EXPECT_NE(limited.err.find("depth over 256, a limit for untrusted input"), std::string::npos) << limited.err;
     EXPECT_EQ(huge.status, 1);
-    EXPECT_EQ(huge.err, "deep.xml:1:300003: element nesting depth over 100000, a limit even for trusted input\n");
+    EXPECT_EQ(huge.err, library_says(m_dir + "/deep.xml", "deep.xml", true));
+    EXPECT_NE(huge.err.find(", a limit even for trusted input\n"), std::string::npos) << huge.err;
 }
 
 TEST_F(ValidateCli, ProgressOnlyOnATerminal) {
@@ -297,16 +308,15 @@ TEST_F(SelectCli, MatchesAndValuesAreGreppedInFileOrder) {
         {args("select", "0 div 0", a), 0, "NaN\n", ""},
         {args("select", "-1234567 - count(//c)", m_dir + "/one"), 0, n_found + ":-1.23457e+06\n", ""},
         // Prefixes mean only what --ns binds, whatever the document declares.
-        {args("select", "//p:item", n), 2, "", invalid + "'//p:item': " + naming("Undefined namespace prefix", "p")},
+        {args("select", "//p:item", n), 2, "", invalid + "'//p:item': Undefined namespace prefix"},
         {args("select", "--ns", "p=urn:n", "--ns", "q=urn:p", "/p:c/q:item", n), 0, "<p:item xmlns:p=\"urn:p\"/>\n",
          ""},
         {args("select", "--ns", "p", "//p:item", n), 2, "", "omxml select: --ns: takes PREFIX=URI, not 'p'"},
         {args("select", "//[", a), 2, "", invalid + "'//[': Invalid expression at character 3\n"},
-        {args("select", "count(1)", a), 2, "", invalid + "'count(1)': Invalid type\n"},
-        {args("select", "nope()", a), 2, "", invalid + "'nope()': " + naming("Unregistered function", "nope")},
+        {args("select", "count(1)", a), 2, "", invalid + "'count(1)': Invalid type"},
+        {args("select", "nope()", a), 2, "", invalid + "'nope()': Unregistered function"},
         // An error that only a document's data meets is that document's.
-        {args("select", "//item[q:x]", b), 2, "",
-         b + ": cannot evaluate '//item[q:x]': " + naming("Undefined namespace prefix", "q")},
+        {args("select", "//item[q:x]", b), 2, "", b + ": cannot evaluate '//item[q:x]': Undefined namespace prefix"},
         // A path where the expression belongs is one (on Windows an invalid one).
         {args("select", a, "//item"), 2, "",
          kWindows ? invalid + "'" + a + "'" : "//item: cannot read: No such file or directory\n"},

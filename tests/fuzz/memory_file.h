@@ -8,23 +8,26 @@
 
 #include "platform/syQfsFile.h"
 
-// A read-only file object over bytes held in memory.
+// A read-only file object over bytes held in memory. It may claim another
+// size than the bytes it holds (its end lies there, even before the start),
+// or fail every seek.
 class omMemoryFile : public syIQfsFile {
 public:
-    explicit omMemoryFile(std::string bytes) : m_bytes(std::move(bytes)) {}
+    explicit omMemoryFile(std::string bytes) : omMemoryFile(bytes, static_cast<long long>(bytes.size())) {}
+    omMemoryFile(std::string bytes, long long size, bool seek_fails = false)
+        : m_bytes(std::move(bytes)), m_size(size), m_seek_fails(seek_fails) {}
     bool is_open() const override { return true; }
     int close() override { return 0; }
     int seek(long long distance, int origin) override {
-        long long base = origin == 2 ? static_cast<long long>(m_bytes.size()) : origin == 1 ? m_pos : 0;
-        long long to = base + distance;
-        if (to < 0)
+        long long to = (origin == 2 ? m_size : origin == 1 ? m_pos : 0) + distance;
+        if (m_seek_fails || (to < 0 && origin != 2))
             return -1;
         m_pos = to;
         return 0;
     }
     long long position() override { return m_pos; }
     std::size_t read(void* buffer, std::size_t item_size, std::size_t count) override {
-        if (item_size == 0 || m_pos >= static_cast<long long>(m_bytes.size()))
+        if (item_size == 0 || m_pos < 0 || m_pos >= static_cast<long long>(m_bytes.size()))
             return 0;
         std::size_t left = (m_bytes.size() - static_cast<std::size_t>(m_pos)) / item_size;
         std::size_t n = count < left ? count : left;
@@ -37,5 +40,7 @@ public:
 
 private:
     std::string m_bytes;
+    long long m_size;
+    bool m_seek_fails;
     long long m_pos = 0;
 };

@@ -1,10 +1,10 @@
-// Strings, formatting, number parsing, paths, files, the service registry
-// and the unit-test harness.
+// Strings, formatting, paths, files, the service registry and the unit-test
+// harness. Number parsing is tested through the typed attribute accessors.
 
 #include "platform/kuService.h"
+#include "platform/qcDynArr.h"
 #include "platform/syQfsFile.h"
 #include "platform/syStringFormatter.h"
-#include "platform/syStringLocaleParser.h"
 #include "support.h"
 
 namespace {
@@ -12,9 +12,9 @@ namespace {
 std::wstring decoded(const std::string& bytes, std::size_t n) { return syString::from_utf8(bytes.data(), n).wstr(); }
 
 TEST(SyString, Utf8BothWays) {
-    const syString text(sySTRING_L, L"a\u00A0b \u0444%20\u07FF\u0800\uFFFF\U0001F600");
+    const syString text(sySTRING_L, L"a\u00A0b \u0444%20\u07FF\u0800\uFFFF\U00010000\U0001F600");
     const std::string utf8 = "a\xC2\xA0"
-                             "b \xD1\x84%20\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x9F\x98\x80";
+                             "b \xD1\x84%20\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF0\x9F\x98\x80";
     EXPECT_EQ(text.to_utf8(), utf8);
     EXPECT_TRUE(syString::from_utf8(utf8) == text);
     // Malformed input: each byte that starts no whole character becomes U+FFFD.
@@ -66,28 +66,7 @@ TEST(SyStringFormatter, TextsAndNumbers) {
     }
 }
 
-TEST(SyStringLocaleParser, WholeStringAndLocaleRules) {
-    const syString twelve = SYSTRING("12abc");
-    auto r = syStringLocaleIntParser().parse(twelve);
-    EXPECT_TRUE(r.success() && r.result() == 12 && r.position() != twelve.end());
-    const syString minus = SYSTRING("-5");
-    auto m = syStringLocaleIntParser().parse(minus);
-    EXPECT_TRUE(m.success() && m.position() == minus.end() && m.result() == -5);
-    for (const char* bad : {"", " 5", "99999999999"})
-        EXPECT_FALSE(syStringLocaleIntParser().parse(wide(bad)).success()) << bad;
-    EXPECT_FALSE(syStringLocaleDoubleParser().parse(SYSTRING("1e999")).success());
-    NumericLocale comma("de_DE.UTF-8");
-    if (!comma.active())
-        GTEST_SKIP() << "de_DE.UTF-8 is not installed (scripts/deps.sh generates it)";
-    const syString with_comma = SYSTRING("1,5");
-    auto c = syStringLocaleDoubleParser().parse(with_comma);
-    EXPECT_TRUE(c.success() && c.position() == with_comma.end());
-    EXPECT_DOUBLE_EQ(c.result(), 1.5);
-    const syString point = SYSTRING("1.5");
-    EXPECT_TRUE(syStringLocaleDoubleParser().parse(point).position() != point.end());
-}
-
-TEST(SyPath, ExoticNamesReachTheFileSystemUnchanged) {
+TEST(SyPath, ExoticNamesFilesAndBuffers) {
     TempDir dir;
     for (const char* name :
          {"a b.xml", "nb\xC2\xA0sp.xml", "pct%20.xml", "\xD1\x84.xml", "caf\xC3\xA9\xF0\x9F\x98\x80.xml"}) {
@@ -102,6 +81,13 @@ TEST(SyPath, ExoticNamesReachTheFileSystemUnchanged) {
         EXPECT_NE(path.delete_file(), 0);
         EXPECT_FALSE(path.exists());
     }
+    syQfsFileStdio existing(kuString(dir.write("x", "abc").c_str()), syQfsRead);
+    EXPECT_EQ(existing.seek(2, 0), 0);
+    EXPECT_EQ(existing.seek(-3, 1), -1) << "before the start";
+    EXPECT_EQ(existing.position(), 2);
+    charqcDynArr buffer;
+    buffer[3] = 'x';
+    EXPECT_EQ(buffer.count(), 4);
     for (const std::string& name : {dir.file("missing.xml"), dir.path()}) {
         syQfsFileStdio file(kuString(name.c_str()), syQfsRead);
         EXPECT_FALSE(file.is_open()) << name;
@@ -133,12 +119,15 @@ TEST(KuUnitTest, ReportsCountsAndAssertionExpectations) {
     std::fflush(stdout);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "FAILED source/utest/X:7 X::f: the check [x == 1]\n1 passed, 1 failed\n");
+    AssertCounter counter;
     RecordingTester tester;
     tester.expect_assert_min(1);
     SY_ASSERT(1 + 1 == 3);
     tester.check_assert();
     tester.expect_assert_min(1);
     tester.check_assert();
+    SY_ASSERT(2 + 2 == 5);
+    EXPECT_EQ(counter.count(), 1) << "after check_assert the earlier hook counts again";
     ASSERT_EQ(tester.reports.size(), 2u);
     EXPECT_EQ(tester.reports[0].pass, 1);
     EXPECT_EQ(tester.reports[1].pass, 0);

@@ -1,10 +1,14 @@
 // The simple pull reader through its factory. Each row of the table is a
 // document, a list of operations and what they answer, the recorded error
 // texts included.
+#include <algorithm>
 #include <climits>
-#include <cstring>
 #include <sstream>
 
+#include "fuzz/memory_file.h"
+#include "reader/omException.h"
+#include "reader/omInitialPositionX.h"
+#include "reader/omPositionXqcPageArr.h"
 #include "reader/omXmlFactory.h"
 #include "support.h"
 
@@ -17,6 +21,11 @@ std::string CH(char expected) {
     return std::string("omCharException:: Xml file did not contain expected char ") + expected + "\n";
 }
 std::string TAG(const std::string& tag) { return "omTagException:: Something wrong with tag " + tag + "\n"; }
+// Elements n<depth> .. n1, each inside the one before.
+std::string nested(int depth) {
+    const std::string n = "n" + std::to_string(depth) + ">";
+    return depth == 0 ? "" : "<" + n + nested(depth - 1) + "</" + n;
+}
 
 std::string dumped(const omAbstractXmlReader& reader) {
     std::ostringstream out;
@@ -92,6 +101,8 @@ const Row kRows[] = {
     {D + "<r><a x=\"1\"><b>t<!--c--><![CDATA[</a>]]></b><c/></a>tail<z k=\"v\"/></r>", "R D:r D:z A:k", "1|1|1|v"},
     {D + "<r><a x=\"1\"/>tail<b/></r>\n", "R D:r D:a T D:b A:x U D:b", "1|1|1||0|1|1"},
     {D + "<a k=\"v\"/>", "R D:a T A:k U H", "1|1||v|0"},
+    {D + "<r><a>" + nested(70) + "</a><b k=\"v\"/></r>", "R D:r D:b A:k", "1|1|1|v"},
+    {D + "<r><a>" + nested(70) + "</a><b/></r>", "R D:r D:a U D:b H", "1|1|1|1|0"},
     // faults name the tag
     {D + "<r><a><b></c></a><x/></r>\n", "R D:r D:x E", "1|1|0|" + TAG("b")},
     {D + "<r><a/></s>\n", "R D:r D:x E", "1|1|0|" + TAG("s")},
@@ -164,89 +175,112 @@ TEST(Reader, Table) {
     }
 }
 
-// Every prefix of a configuration file: the whole file walks cleanly; a
-// shorter one records an error, and every answer is the whole file's answer
-// or the neutral one ("?", "" or "0"), never a made-up value.
-TEST(Reader, EveryTruncationRecordsAnErrorAndNeverInventsValues) {
-    const std::string config = D + R"(<!-- Order service -->
-<configuration version="3">
-  <server host="app.example.org" port="8443"><name>Orders &amp; billing</name></server>
-  <database driver="pg"><user>orders</user><pool min="2" max="16"/></database>
-  <plugins><plugin name="audit"/><plugin name="metrics"/></plugins>
-  <motd><![CDATA[Welcome <everyone>!]]></motd>
-</configuration>
-)";
-    const std::string walk = "R D:configuration A:version D:server A:host A:port D:name T U U D:database A:driver "
-                             "D:user T U D:pool A:min A:max U U D:plugins D:plugin A:name U D:plugin A:name U "
-                             "D:plugin U D:motd T U U H";
-    TempDir dir;
-    const std::string whole = run(*reader_at(dir.write("whole.xml", config)), walk);
-    EXPECT_EQ(whole, "1|1|3|1|app.example.org|8443|1|Orders &amp; billing|1|pg|1|orders|1|2|16|1|1|audit|1|metrics|"
-                     "0|1|Welcome <everyone>!|0");
-    std::vector<std::string> expected;
-    std::istringstream split(whole);
-    for (std::string item; std::getline(split, item, '|');)
-        expected.push_back(item);
-    for (std::size_t n = 0; n < config.rfind('>'); ++n) {
-        SCOPED_TRACE("prefix of " + std::to_string(n) + " bytes");
-        std::istringstream answers(run(*reader_at(dir.write("cut.xml", config.substr(0, n))), walk));
-        std::size_t i = 0;
-        for (std::string answer; std::getline(answers, answer, '|'); ++i) {
-            ASSERT_LT(i, expected.size());
-            if (i + 1 == expected.size()) {
-                EXPECT_EQ(answer, "1") << "no error recorded";
-            } else if (answer != expected[i]) {
-                EXPECT_TRUE(answer == "?" || answer.empty() || answer == "0") << i << ": " << answer;
-            }
-        }
-    }
-}
-
-// A file object that claims size bytes and holds content.
-class FakeFile : public syIQfsFile {
-public:
-    FakeFile(std::string content, long long size, bool seek_fails = false)
-        : m_content(std::move(content)), m_size(size), m_seek_fails(seek_fails) {}
-    bool is_open() const override { return true; }
-    int close() override { return 0; }
-    int seek(long long distance, int origin) override {
-        m_position = (origin == 2 ? m_size : origin == 1 ? m_position : 0) + distance;
-        return m_seek_fails ? -1 : 0;
-    }
-    long long position() override { return m_position; }
-    std::size_t read(void* buffer, std::size_t item_size, std::size_t count) override {
-        std::size_t left = m_position < static_cast<long long>(m_content.size())
-                               ? m_content.size() - static_cast<std::size_t>(m_position)
-                               : 0;
-        std::size_t n = std::min(count * item_size, left);
-        std::memcpy(buffer, m_content.data() + m_position, n);
-        m_position += static_cast<long long>(n);
-        return n / item_size;
-    }
-    std::size_t write(const void*, std::size_t, std::size_t) override { return 0; }
-    int rewind() override { return seek(0, 0); }
-
-private:
-    std::string m_content;
-    long long m_size;
-    bool m_seek_fails;
-    long long m_position = 0;
-};
-
 // Sizes that cannot be had, or that do not fit a 32-bit count, are refused
 // like a short read: false, and nothing recorded. A file of 4 GiB and a few
 // bytes must not be read as its first few bytes.
 TEST(Reader, ReadFileRefusesSizesItCannotHold) {
     const std::string xml = D + "<r>t</r>\n";
     const auto size = static_cast<long long>(xml.size());
-    auto on = [](FakeFile* file) { return omSimpleXmlFactory().create_xml_reader_file(3, syIQfsFileqcPrf(file)); };
-    EXPECT_EQ(run(*on(new FakeFile(xml, size)), "R D:r T"), "1|1|t");
+    auto on = [](omMemoryFile* file) { return omSimpleXmlFactory().create_xml_reader_file(3, syIQfsFileqcPrf(file)); };
+    EXPECT_EQ(run(*on(new omMemoryFile(xml, size)), "R D:r T"), "1|1|t");
     for (long long claimed : {size + 100, -1LL, static_cast<long long>(INT_MAX), (1LL << 32) + size, 1LL << 40})
-        EXPECT_EQ(run(*on(new FakeFile(xml, claimed)), "R H D:r"), "0|0|0") << claimed;
-    EXPECT_EQ(run(*on(new FakeFile(xml, size, true)), "R H"), "0|0");
+        EXPECT_EQ(run(*on(new omMemoryFile(xml, claimed)), "R H D:r"), "0|0|0") << claimed;
+    EXPECT_EQ(run(*on(new omMemoryFile(xml, size, true)), "R H"), "0|0");
     TempDir dir;
     EXPECT_EQ(run(*reader_at(dir.file("missing.xml")), "R H N"), "0|0|Unknown");
     EXPECT_EQ(run(*reader_at(dir.path()), "R H D:r E"), "0|0|0|");
+}
+
+// Returned values share one buffer; each stays as it was while later ones are read.
+TEST(Reader, ReturnedValuesStayWhileLaterOnesAreRead) {
+    TempDir dir;
+    auto reader = reader_at(dir.write("v.xml", D + "<a x=\"first\" y=\"second\">text</a>\n"));
+    ASSERT_TRUE(reader->read_file() && reader->down_to(ku("a")));
+    const kuString x = reader->attribute(ku("x"), ku("?"));
+    const kuString y = reader->attribute(ku("y"), ku("?"));
+    const kuString text = reader->text_node();
+    EXPECT_EQ(str(x) + "|" + str(y) + "|" + str(text), "first|second|text");
+}
+
+// ---- the reader's exported classes that its own walk no longer uses --------
+using Array = omPositionXqcPageArrPrgqcPrgqcPageArr;
+using Slot = omPositionXqcPageArrPrgqcPrg;
+
+// The cursors held in slots 0 .. size-1, by the order they were made in (-1 for an empty slot).
+std::vector<int> held(const Array& array, const std::vector<omPositionX*>& made) {
+    std::vector<int> order;
+    for (int i = 0; i < array.size(); ++i) {
+        auto at = std::find(made.begin(), made.end(), array[i].get());
+        order.push_back(at == made.end() ? -1 : static_cast<int>(at - made.begin()));
+    }
+    return order;
+}
+
+TEST(PagedArray, PagesGrowShrinkCopyAndIterate) {
+    char text[] = "<r/>";
+    std::vector<omPositionX*> made;
+    Array array(1, 1, 1); // two elements a page
+    for (int i = 0; i < 5; ++i) {
+        made.push_back(new omPositionX(text));
+        array.append(Slot(made.back()));
+    }
+    EXPECT_EQ(array.block_size(), 2);
+    EXPECT_EQ(held(array, made), (std::vector<int>{0, 1, 2, 3, 4}));
+    omPositionXqcPageArrPrgqcPrgqcPageArrqcIterator it(&array);
+    std::vector<omPositionX*> visited;
+    for (int more = it.first(); more; more = it.next())
+        visited.push_back(it.item().get());
+    EXPECT_EQ(visited, made);
+
+    // Overlapping copies within the array, upward and downward: each element
+    // moves once, and a slot written over deletes the cursor it held.
+    array.copy(array, 3, 1, 0);
+    EXPECT_EQ(held(array, made), (std::vector<int>{-1, 0, 1, 2, 4}));
+    array.copy(array, 4, 0, 1);
+    EXPECT_EQ(held(array, made), (std::vector<int>{0, 1, 2, 4, -1}));
+    array.shrink(4, 1);
+    array.reverse();
+    EXPECT_EQ(held(array, made), (std::vector<int>{4, 2, 1, 0}));
+    // Shrinking with freeing deletes the cursors of the pages it drops; slots
+    // made again past the size are empty.
+    array.shrink(2, 1);
+    EXPECT_EQ(array.expand(6), 1);
+    EXPECT_EQ(held(array, made), (std::vector<int>{4, 2, -1, -1, -1, -1}));
+    Array copy(kuCopy(), array);
+    EXPECT_EQ(held(copy, made), (std::vector<int>{4, 2, -1, -1, -1, -1}));
+    EXPECT_EQ(held(array, made), (std::vector<int>(6, -1))) << "a copy takes the cursors over";
+}
+
+// A cursor that shows its protected self-closing test.
+class Cursor : public omPositionX {
+public:
+    using omPositionX::omPositionX;
+    using omPositionX::self_closing_tag;
+};
+
+TEST(Cursor, SelfClosingTagAndSetupPastComments) {
+    for (std::string tag : {"<a/>", "<a x='1'/>", "<a\n/>", "<a>", "<a x='/'>", "<a/ >"}) {
+        Cursor cursor(&tag[0]);
+        EXPECT_EQ(cursor.self_closing_tag(), tag[tag.size() - 2] == '/') << tag;
+    }
+    std::string open = "<a x='1'";
+    EXPECT_THROW(Cursor(&open[0]).self_closing_tag(), omEndException);
+    // Comments before an element are passed when the cursor is set up on it.
+    std::string commented = "<!--a--><!--b--><r k='v'>t</r>";
+    Cursor element(&commented[0]);
+    element.object_setup();
+    EXPECT_EQ(str(element.attribute(ku("k"), ku("?"))), "v");
+}
+
+TEST(Declaration, StandaloneDefaultsToNo) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><r/>", "yes"},
+        {"<?xml version='1.0'  standalone='no' ?><r/>", "no"},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>", "no"},
+    };
+    for (auto [declaration, expected] : cases) {
+        EXPECT_EQ(str(omInitialPositionX(&declaration[0]).standalone()), expected) << declaration;
+    }
 }
 
 } // namespace

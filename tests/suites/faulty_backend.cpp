@@ -67,7 +67,10 @@ public:
 
     syString get_text() override { return m_inner->get_text(); }
     void set_text(const syString& text) override { m_inner->set_text(text); }
-    syString get_xml() override { return m_inner->get_xml(); }
+    syString get_xml() override {
+        auto* data = dynamic_cast<omCharacterData*>(m_inner.get());
+        return data && m_faults->character_xml_is_data ? data->getData() : m_inner->get_xml();
+    }
 
     syString getTagName() override { return element() ? element()->getTagName() : syString(); }
     syString getAttribute(const syString& name) override {
@@ -148,17 +151,14 @@ private:
     Faults m_faults;
 };
 
-class WrappedText : public WrappedNode, public omTextNode {
+template <class Data>
+class WrappedData : public WrappedNode, public Data {
 public:
     using WrappedNode::WrappedNode;
     syString getData() override { return dynamic_cast<omCharacterData&>(*inner()).getData(); }
 };
-
-class WrappedComment : public WrappedNode, public omCommentNode {
-public:
-    using WrappedNode::WrappedNode;
-    syString getData() override { return dynamic_cast<omCharacterData&>(*inner()).getData(); }
-};
+using WrappedText = WrappedData<omTextNode>;
+using WrappedComment = WrappedData<omCommentNode>;
 
 std::shared_ptr<omTextNode> WrappedNode::createTextNode(const syString& data) {
     std::shared_ptr<omTextNode> node = document() ? document()->createTextNode(data) : nullptr;
@@ -254,7 +254,10 @@ public:
     }
     std::shared_ptr<omDocument> loadDocument(const syByteArray& data, const omLoadOptions& options,
                                              omParseError& error) const override {
-        return wrap(m_real->loadDocument(data, options, error), m_faults);
+        std::shared_ptr<omDocument> document = m_real->loadDocument(data, options, error);
+        if (document && m_faults->loaded_root_gains_child)
+            document->getDocumentElement()->appendChild(document->createTextNode(SYSTRING("extra")));
+        return wrap(document, m_faults);
     }
     bool saveDocument(std::shared_ptr<omDocument> document, syByteArray& output) override {
         return m_real->saveDocument(real_document(document), output);

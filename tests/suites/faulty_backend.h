@@ -26,6 +26,10 @@ struct BackendFaults {
     bool attribute_values_escaped_twice = false;
     // A node list leaves out its last item.
     bool list_drops_last = false;
+    // A document loaded from memory gets one more child of its root, a text.
+    bool loaded_root_gains_child = false;
+    // get_xml of a text or comment node answers with its bare data.
+    bool character_xml_is_data = false;
 };
 
 // A factory whose documents and nodes delegate to those of real, except for

@@ -72,83 +72,75 @@ TEST_F(Suites, EveryCheckPassesOnTheBackEndAndThroughTheWrapper) {
     tester.reports.clear();
     run_all_suites(&tester, std::make_shared<CheckedFactory>(lx_register_xml_service()));
     EXPECT_EQ(tester.failure_keys(), Keys{});
-    EXPECT_GT(tester.reports.size(), 300u);
-    int asserts = 0;
+    // Each check as the harness receives it, recorded in report_keys.txt: a
+    // check whose expression was weakened or that went missing shows here.
+    // Record anew with OMXML_RECORD_KEYS=FILE after a deliberate change.
+    std::string keys;
     for (const RecordedReport& r : tester.reports)
-        asserts += r.function == "kuUnitTest::check_assert";
-    EXPECT_EQ(asserts, 3);
+        keys += r.key() + "\n";
+    const std::string pid = std::to_string(::getpid());
+    for (std::size_t at; (at = keys.find(pid)) != std::string::npos;)
+        keys.replace(at, pid.size(), "PID");
+    if (const char* record = std::getenv("OMXML_RECORD_KEYS"))
+        std::ofstream(record) << keys;
+    EXPECT_EQ(keys, read_bytes(OMXML_SOURCE_DIR "/tests/suites/report_keys.txt"));
 }
 
-TEST_F(Suites, InsertBeforeThatAppendsAfterANonChildIsCaught) {
-    BackendFaults faults;
-    faults.insert_appends_after_non_child = true;
-    EXPECT_EQ(failures_with(faults),
-              (Keys{"omNodeUtest::test_insert_child | test insertee after non child | !tag4_inserted.get()",
-                    "omNodeUtest::test_insert_child | test inserted child | *root->getLastChild() == *tag3_inserted"}));
-}
-
-TEST_F(Suites, NodeListThatDoesNotStartOverIsCaught) {
-    BackendFaults faults;
-    faults.list_stays_at_end = true;
-    Keys failures = failures_with(faults);
-    EXPECT_EQ(failures.size(), 12u);
-    expect_among(failures, {"omNodeListUtest::test_iteration | test iterate 1 0 | ++(*children)",
-                            "omNodeListUtest::test_next_node | test name 2 1 | child->getNodeName() == names[j]"});
-}
-
-TEST_F(Suites, SelectSingleNodeThatReturnsTheLastMatchIsCaught) {
-    BackendFaults faults;
-    faults.select_single_returns_last = true;
-    EXPECT_EQ(
-        failures_with(faults),
-        (Keys{"omElementUtest::test_select | test selectSingleNode | text | node->get_text() == SYSTRING(\"Hello\")"}));
-}
-
-TEST_F(Suites, RemoveNamedItemWithoutAssertionIsCaught) {
-    BackendFaults faults;
-    faults.remove_absent_name_quietly = true;
-    const Keys failures = failures_with(faults);
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].rfind("kuUnitTest::check_assert | ", 0), 0u) << failures[0];
-}
-
-TEST_F(Suites, RemoveChildThatKeepsTheChildIsCaught) {
-    BackendFaults faults;
-    faults.remove_child_keeps_it = true;
-    expect_among(failures_with(faults),
-                 {"omNodeUtest::test_remove_child | test number of children | children->length() == 1",
-                  "omNodeUtest::test_remove_child | test number of children | !children->length()"});
-}
-
-TEST_F(Suites, ReplaceChildThatAppendsIsCaught) {
-    BackendFaults faults;
-    faults.replace_child_appends = true;
-    expect_among(failures_with(faults),
-                 {"omNodeUtest::test_replace_child | test replaced child | *children->at(0) == *tag4",
-                  "omNodeUtest::test_replace_child | test untouched child | *children->at(1) == *tag2"});
-}
-
-TEST_F(Suites, AttributeFaultsAreCaught) {
-    BackendFaults keeps;
-    keeps.remove_named_item_keeps_it = true;
-    expect_among(failures_with(keeps), {"omNamedNodeMapUtest::test_removeNamedItem | test getLength after "
-                                        "removeNamedItem | attributes->getLength() == 1"});
-    tester.reports.clear();
-    BackendFaults named;
-    named.empty_attribute_takes_its_name = true;
-    expect_among(failures_with(named), {"omElementUtest::test_zero_length_attribute | test zero length attribute "
-                                        "value | returned_value == value"});
-    tester.reports.clear();
-    BackendFaults escaped;
-    escaped.attribute_values_escaped_twice = true;
-    expect_among(failures_with(escaped), {"omDocumentFactoryUtest::test_get_xml | Test complex attribute from xml | "
-                                          "root_out->getAttribute(SYSTRING(\"Escapees\")) == SYSTRING(\"&<>\")"});
-}
-
-TEST_F(Suites, NodeListThatLosesItsLastItemIsCaught) {
-    BackendFaults faults;
-    faults.list_drops_last = true;
-    expect_among(failures_with(faults), {"omNodeListUtest::test_access | test length | children->length() == 3"});
+// Each broken contract is reported by the checks that guard it: the keys
+// listed are among the failures, and there are count of them (0: any number).
+TEST_F(Suites, EveryBrokenContractIsCaughtByItsChecks) {
+    const struct {
+        bool BackendFaults::*fault;
+        std::size_t count;
+        Keys keys;
+    } cases[] = {
+        // clang-format off
+        {&BackendFaults::insert_appends_after_non_child, 2,
+         {"omNodeUtest::test_insert_child | test insertee after non child | !tag4_inserted.get()",
+          "omNodeUtest::test_insert_child | test inserted child | *root->getLastChild() == *tag3_inserted"}},
+        {&BackendFaults::list_stays_at_end, 12,
+         {"omNodeListUtest::test_iteration | test iterate 1 0 | ++(*children)",
+          "omNodeListUtest::test_next_node | test name 2 1 | child->getNodeName() == names[j]"}},
+        {&BackendFaults::select_single_returns_last, 1,
+         {"omElementUtest::test_select | test selectSingleNode | text | node->get_text() == SYSTRING(\"Hello\")"}},
+        {&BackendFaults::remove_absent_name_quietly, 1,
+         {"kuUnitTest::check_assert | expected at least 1 assertion(s), 0 raised | check_assert()"}},
+        {&BackendFaults::remove_child_keeps_it, 0,
+         {"omNodeUtest::test_remove_child | test number of children | children->length() == 1",
+          "omNodeUtest::test_remove_child | test number of children | !children->length()"}},
+        {&BackendFaults::replace_child_appends, 0,
+         {"omNodeUtest::test_replace_child | test replaced child | *children->at(0) == *tag4",
+          "omNodeUtest::test_replace_child | test untouched child | *children->at(1) == *tag2"}},
+        {&BackendFaults::remove_named_item_keeps_it, 0,
+         {"omNamedNodeMapUtest::test_removeNamedItem | test getLength after removeNamedItem | "
+          "attributes->getLength() == 1"}},
+        {&BackendFaults::empty_attribute_takes_its_name, 0,
+         {"omElementUtest::test_zero_length_attribute | test zero length attribute value | returned_value == value"}},
+        {&BackendFaults::attribute_values_escaped_twice, 0,
+         {"omDocumentFactoryUtest::test_get_xml | Test complex attribute from xml | "
+          "root_out->getAttribute(SYSTRING(\"Escapees\")) == SYSTRING(\"&<>\")"}},
+        {&BackendFaults::list_drops_last, 0,
+         {"omNodeListUtest::test_access | test length | children->length() == 3"}},
+        {&BackendFaults::loaded_root_gains_child, 0,
+         {"omDocumentUtest::test_get_elements_by_tag_name | tag1 text | "
+          "tag1_elements->at(0)->get_text() == SYSTRING(\"Tag2Text1Tag2Text2Tag3Text\")"}},
+        {&BackendFaults::character_xml_is_data, 3,
+         {"omTextNodeUtest::test_get_xml | test get_xml with funny characters | funny_xml == expected",
+          "omCommentNodeUtest::test_get_xml | test get_xml | xml == expected",
+          "omCommentNodeUtest::test_get_xml | test get_xml with funny characters | funny_xml == expected_funny"}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        BackendFaults faults;
+        faults.*c.fault = true;
+        const Keys failures = failures_with(faults);
+        SCOPED_TRACE(c.keys[0]);
+        expect_among(failures, c.keys);
+        if (c.count) {
+            EXPECT_EQ(failures.size(), c.count);
+        }
+        tester.reports.clear();
+    }
 }
 
 // A back-end that yields no document at all: every check that needs one is

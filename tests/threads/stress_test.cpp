@@ -85,10 +85,14 @@ std::string own_work(int kind, const std::string& schema) {
     return std::string(bytes.data(), bytes.size()) + (again ? narrow(again->get_xml()) : "reload failed");
 }
 
-int stress_milliseconds() {
-    const char* value = std::getenv("OMXML_STRESS_MS");
-    return value ? std::atoi(value) : 1500;
-}
+// A service whose destructor looks services up, as a plug-in's might.
+class LookingService : public kuService {
+public:
+    ~LookingService() override {
+        kuServiceName working;
+        kuService::get_instance()->locate_service<omDocumentFactory>(kuServiceName(kuString("XMLService")), working);
+    }
+};
 
 } // namespace
 
@@ -109,7 +113,9 @@ TEST(ThreadStress, SharedReadersBesideOwnLoadsGiveTheResultsOfOneThread) {
     ASSERT_EQ(own_expected[3].rfind("error: ", 0), 0u);
     const syString converted = wide("caf\xC3\xA9 \xF0\x9F\x98\x80");
 
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(stress_milliseconds());
+    const char* stress_ms = std::getenv("OMXML_STRESS_MS");
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(stress_ms ? std::atoi(stress_ms) : 1500);
     std::mutex mutex;
     std::string first_failure;
     long reads = 0, own = 0, failures = 0;
@@ -151,19 +157,6 @@ TEST(ThreadStress, SharedReadersBesideOwnLoadsGiveTheResultsOfOneThread) {
     EXPECT_GT(reads, 0);
     EXPECT_GT(own, 0);
 }
-
-namespace {
-
-// A service whose destructor looks services up, as a plug-in's might.
-class LookingService : public kuService {
-public:
-    ~LookingService() override {
-        kuServiceName working;
-        kuService::get_instance()->locate_service<omDocumentFactory>(kuServiceName(kuString("XMLService")), working);
-    }
-};
-
-} // namespace
 
 TEST(ThreadStress, ReplacedOrRemovedServiceIsDestroyedOutsideTheRegistryLock) {
     kuService* registry = kuService::get_instance();
