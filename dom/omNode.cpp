@@ -5,6 +5,7 @@
 
 #include "dom/omElement.h"
 #include "dom/omNamedNodeMap.h"
+#include "dom/omProcessingInstruction.h"
 #include "platform/syStringFormatter.h"
 #include "platform/syStringLocaleParser.h"
 
@@ -133,3 +134,5 @@ bool omNode::parse_value_locale(const syString& text, double& value) const {
     value = parsed.result();
     return true;
 }
+
+omProcessingInstruction::~omProcessingInstruction() = default;

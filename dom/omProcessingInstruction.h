@@ -13,8 +13,9 @@ class OMXML_API omProcessingInstruction : public omNode {
 public:
     /// An empty part; back-ends construct the concrete node.
     omProcessingInstruction() = default;
-    /// Destroys the node object.
-    ~omProcessingInstruction() override = default;
+    /// Destroys the node object. Defined in the library, which thus holds
+    /// the class's virtual table (Windows imports it from there).
+    ~omProcessingInstruction() override;
 
     /// The target, the name right after "<?".
     virtual syString getTarget() = 0;

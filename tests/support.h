@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include "backend/lxDocumentFactory.h" // only programs linked with the back-end call backend()
 #include "backend/lxStreamValidator.h"
 #include "dom/omCharacterData.h"
 #include "dom/omDocument.h"
@@ -83,9 +84,6 @@ inline std::string read_bytes(const std::string& path) {
 }
 
 // ---- the back-end ----------------------------------------------------------
-
-// Defined by the back-end; only programs linked with it call backend().
-std::shared_ptr<omDocumentFactory> lx_register_xml_service();
 
 // Hands everything to real, and checks each document it loads once more
 // with the streaming validator, which must agree with the load: the same

@@ -1,15 +1,15 @@
 #pragma once
 
-// Runs the omxml tool as a child process in a per-test directory.
+// Runs the omxml tool as a child process, with an argument vector, in a
+// per-test directory.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <vector>
 
-#include "portable.h"
+#include "cli/tool_run.h"
+#include "support.h"
 
 struct CliRun {
     int status;
@@ -17,40 +17,36 @@ struct CliRun {
     std::string err;
 };
 
+using Args = std::vector<std::string>;
+
 class CliFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SKIP_ON_WINDOWS("these tests drive the tool through a POSIX shell; the Windows stage runs omxml.exe itself");
-        m_dir = ::testing::TempDir() + "omxml-cli-" + std::to_string(process_id()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_EQ(std::system(("mkdir -p '" + m_dir + "'").c_str()), 0);
-    }
-    void TearDown() override {
-        if (!m_dir.empty())
-            std::system(("rm -rf '" + m_dir + "'").c_str());
-    }
+    // The separator the tool puts between a folder it walks and an entry.
+    static constexpr const char* kSep = kWindows ? "\\" : "/";
 
     std::string write(const std::string& name, const std::string& text) {
-        std::string path = m_dir + "/" + name;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        std::filesystem::create_directories(fs_path(m_tmp.file(name)).parent_path());
+        return m_tmp.write(name, text);
     }
 
-    static std::string slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    static std::string slurp(const std::string& path) { return read_bytes(path); }
+    // An argument vector from its words (a call, where tables of cases are kept compact).
+    template <class... Words>
+    static Args args(const Words&... words) {
+        return {std::string(words)...};
     }
 
-    // Runs a shell command, its output captured.
-    CliRun run(const std::string& command) {
-        std::string out = m_dir + "/stdout", err = m_dir + "/stderr";
-        int raw = std::system(("(" + command + ") >'" + out + "' 2>'" + err + "'").c_str());
-        return {exit_status(raw), slurp(out), slurp(err)};
+    // Runs "omxml ARGS", standard input from the file in, in the directory dir.
+    CliRun omxml(Args args, const std::string& in = "", const std::string& dir = "") {
+        args.insert(args.begin(), OMXML_TOOL);
+        return run(args, in, dir);
+    }
+    // Runs any program (on POSIX systems, found on the PATH).
+    CliRun run(const Args& argv, const std::string& in = "", const std::string& dir = "") {
+        const int status = run_program(argv, m_tmp.file("stdout"), m_tmp.file("stderr"), in, dir);
+        return {status, slurp(m_tmp.file("stdout")), slurp(m_tmp.file("stderr"))};
     }
 
-    // Runs "omxml ARGS" with ARGS given as shell words.
-    CliRun omxml(const std::string& args) { return run("'" + std::string(OMXML_TOOL) + "' " + args); }
-
-    std::string m_dir;
+    TempDir m_tmp;
+    const std::string m_dir = m_tmp.path();
 };

@@ -18,8 +18,6 @@ namespace fs = std::filesystem;
 
 class ConformanceCommand : public CliFixture {
 protected:
-    CliRun conformance(const std::string& args) { return omxml("conformance " + args); }
-
     // The JUnit file as a document, or null with a failure if it is not well-formed.
     std::shared_ptr<omDocument> load_junit(const std::string& path) {
         const std::string bytes = slurp(path);
@@ -32,33 +30,35 @@ protected:
 };
 
 TEST_F(ConformanceCommand, SuiteOptionSelectsInSuiteOrderAndUsageErrorsExitWithTwo) {
-    const CliRun r = conformance("--suite omTextNodeUtest --suite=omElementUtest --suite omTextNodeUtest");
+    const CliRun r =
+        omxml({"conformance", "--suite", "omTextNodeUtest", "--suite=omElementUtest", "--suite", "omTextNodeUtest"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "omElementUtest: 16 checks, 0 failed\nomTextNodeUtest: 5 checks, 0 failed\n21 passed, 0 failed\n");
-    const CliRun unknown = conformance("--suite omNoSuchUtest");
+    const CliRun unknown = omxml({"conformance", "--suite", "omNoSuchUtest"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("omNoSuchUtest"), std::string::npos);
     EXPECT_TRUE(unknown.out.empty());
-    for (const char* args : {"--suite", "--frobnicate", "stray", "--junit /no/such/dir/report.xml"})
-        EXPECT_EQ(conformance(args).status, 2) << args;
+    for (const Args& wrong : {args("conformance", "--suite"), args("conformance", "--frobnicate"),
+                              args("conformance", "stray"), args("conformance", "--junit", "/no/such/dir/r.xml")})
+        EXPECT_EQ(omxml(wrong).status, 2) << wrong[1];
 }
 
 TEST_F(ConformanceCommand, WorkdirIsLaidOutAndKept) {
-    const std::string work = "'" + m_dir + "/work dir'";
-    const CliRun r = conformance("--suite omDocumentFactoryUtest --workdir " + work);
+    const Args work = {"conformance", "--suite", "omDocumentFactoryUtest", "--workdir", m_dir + "/work dir"};
+    const CliRun r = omxml(work);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(slurp(m_dir + "/work dir/data/in_memory_test_schema.xsd"),
               slurp(std::string(OMXML_SOURCE_DIR) + "/data/in_memory_test_schema.xsd"));
-    EXPECT_TRUE(fs::exists(m_dir + "/work dir/run/save_test.xml"));
+    EXPECT_TRUE(fs::exists(fs_path(m_dir + "/work dir/run/save_test.xml")));
     // A second run in the same directory replaces the files and passes again.
-    EXPECT_EQ(conformance("--suite omDocumentFactoryUtest --workdir " + work).status, 0);
+    EXPECT_EQ(omxml(work).status, 0);
 }
 
 TEST_F(ConformanceCommand, FailedChecksAreListedAndExitWithOne) {
     // A directory where the suite saves its document makes the save and the reload fail.
-    fs::create_directories(m_dir + "/work/run/save_test.xml");
-    const CliRun r =
-        conformance("--suite omDocumentFactoryUtest --workdir '" + m_dir + "/work' --junit '" + m_dir + "/failed.xml'");
+    fs::create_directories(fs_path(m_dir + "/work/run/save_test.xml"));
+    const CliRun r = omxml({"conformance", "--suite", "omDocumentFactoryUtest", "--workdir", m_dir + "/work", "--junit",
+                            m_dir + "/failed.xml"});
     EXPECT_EQ(r.status, 1) << r.out << r.err;
     EXPECT_NE(
         r.out.find("omDocumentFactoryUtest::test_save: test save to disc [factory->saveDocument(document_in,path)]"),
@@ -73,7 +73,7 @@ TEST_F(ConformanceCommand, FailedChecksAreListedAndExitWithOne) {
 }
 
 TEST_F(ConformanceCommand, AllSuitesPassAndTheJunitFileHasOneCasePerCheck) {
-    const CliRun r = conformance("--junit '" + m_dir + "/report.xml'");
+    const CliRun r = omxml({"conformance", "--junit", m_dir + "/report.xml"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.substr(r.out.rfind("omValidationUtest")),
               "omValidationUtest: 39 checks, 0 failed\n361 passed, 0 failed\n");
@@ -89,7 +89,7 @@ TEST_F(ConformanceCommand, AllSuitesPassAndTheJunitFileHasOneCasePerCheck) {
     for (int i = 0; i < cases->length(); ++i) {
         names += cases->at(i)->getAttribute(SYSTRING("name")).to_utf8() + "|\n";
         const std::string file = cases->at(i)->getAttribute(SYSTRING("file")).to_utf8();
-        EXPECT_TRUE(fs::is_regular_file(std::string(OMXML_SOURCE_DIR) + "/" + file)) << file;
+        EXPECT_TRUE(fs::is_regular_file(fs_path(OMXML_SOURCE_DIR "/" + file))) << file;
     }
     for (const char* name : {"omDocumentFactoryUtest::test_remove_white: test remove white from \"<root> </root>\"",
                              "omDocumentFactoryUtest::test_remove_white: test remove white from \"<root>\n<tag>Hello "

@@ -36,15 +36,17 @@ HANDLE inheritable(const std::string& name, DWORD access, DWORD disposition) {
 
 } // namespace
 
-int run_tool(const std::vector<std::string>& args, const std::string& out_file, const std::string& err_file) {
-    std::string tool = OMXML_TOOL;
-    // Built on Linux and run under Wine, whose drive Z: is the Linux root.
-    if (!tool.empty() && tool[0] == '/')
-        tool = "Z:" + tool;
-    std::wstring line = quoted(syString::from_utf8(tool).wstr());
-    for (const std::string& arg : args)
-        line += L" " + quoted(syString::from_utf8(arg).wstr());
-    HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
+int run_program(const std::vector<std::string>& argv, const std::string& out_file, const std::string& err_file,
+                const std::string& in_file, const std::string& dir) {
+    std::wstring line;
+    for (std::string arg : argv) {
+        // Built on Linux and run under Wine, whose drive Z: is the Linux root.
+        if (line.empty() && !arg.empty() && arg[0] == '/')
+            arg = "Z:" + arg;
+        line += (line.empty() ? L"" : L" ") + quoted(syString::from_utf8(arg).wstr());
+    }
+    const std::wstring start = syString::from_utf8(dir).wstr();
+    HANDLE in = inheritable(in_file.empty() ? "NUL" : in_file, GENERIC_READ, OPEN_EXISTING);
     HANDLE out = inheritable(out_file, GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE err = inheritable(err_file, GENERIC_WRITE, CREATE_ALWAYS);
     STARTUPINFOW startup{};
@@ -55,7 +57,8 @@ int run_tool(const std::vector<std::string>& args, const std::string& out_file, 
     startup.hStdError = err;
     PROCESS_INFORMATION child{};
     DWORD status = static_cast<DWORD>(-1);
-    if (::CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
+    if (::CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, dir.empty() ? nullptr : start.c_str(),
+                         &startup, &child)) {
         ::WaitForSingleObject(child.hProcess, INFINITE);
         ::GetExitCodeProcess(child.hProcess, &status);
         ::CloseHandle(child.hThread);
@@ -68,17 +71,19 @@ int run_tool(const std::vector<std::string>& args, const std::string& out_file, 
 
 #else
 
-int run_tool(const std::vector<std::string>& args, const std::string& out_file, const std::string& err_file) {
+int run_program(const std::vector<std::string>& argv, const std::string& out_file, const std::string& err_file,
+                const std::string& in_file, const std::string& dir) {
     // Each word in single quotes, a quote inside as '\''.
     auto word = [](std::string text) {
         for (std::size_t at = text.find('\''); at != std::string::npos; at = text.find('\'', at + 4))
             text.replace(at, 1, "'\\''");
         return "'" + text + "'";
     };
-    std::string command = word(OMXML_TOOL);
-    for (const std::string& arg : args)
+    std::string command = dir.empty() ? "exec" : "cd " + word(dir) + " && exec";
+    for (const std::string& arg : argv)
         command += " " + word(arg);
-    int raw = std::system((command + " </dev/null >" + word(out_file) + " 2>" + word(err_file)).c_str());
+    command += " <" + word(in_file.empty() ? "/dev/null" : in_file) + " >" + word(out_file) + " 2>" + word(err_file);
+    int raw = std::system(command.c_str());
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
