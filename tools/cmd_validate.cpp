@@ -187,7 +187,8 @@ omxmlCommand::Run setup(CLI::App& app) {
         ->type_name("N")
         ->check(omxml_whole_number(0));
     app.add_flag("--huge", o->huge,
-                 "trusted input: lift the limits of 256 nested elements and 10 MB of text (100 000 levels stay)");
+                 "trusted input: lift the limits of 256 nested elements and 10 MB of text (100 000 levels stay, 2048 "
+                 "with a current libxml2)");
     app.add_flag("-q,--quiet", o->quiet, "print the failures only: no summary, no progress line");
     app.add_option("--progress-delay", o->progress_delay, "show progress after SECONDS (default 1), on a terminal only")
         ->type_name("SECONDS")
