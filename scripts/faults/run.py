@@ -64,7 +64,7 @@ def parse(list_path):
             ident, path = raw[2:].split()
             fault = Fault(ident, path)
             faults.append(fault)
-        elif raw.startswith("# ") and fault:
+        elif raw.startswith("# ") and fault and fault.old is None:  # not a section heading after it
             fault.what = raw[2:]
         elif raw.startswith("! equivalent:") and fault:
             fault.equivalent = raw.split(":", 1)[1].strip()
