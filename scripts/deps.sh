@@ -14,19 +14,9 @@ if [ "${OMXML_WITH_TIDY:-0}" = 1 ]; then
   packages+=(clang-tidy clang-format)
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
+bash "$(dirname "$0")/apt.sh" "${packages[@]}"
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  as_root apt-get update -qq
-  as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
 
 # A locale whose decimal separator is a comma, for the locale-aware number tests.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

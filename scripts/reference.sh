@@ -7,12 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${OMXML_BUILD_DIR:-build}
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-if ! command -v doxygen >/dev/null; then
-  export DEBIAN_FRONTEND=noninteractive
-  as_root apt-get update -qq
-  as_root apt-get install -y -qq --no-install-recommends doxygen >/dev/null
-fi
+bash scripts/apt.sh doxygen
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

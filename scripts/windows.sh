@@ -16,17 +16,8 @@ toolchain=$root/cmake/mingw-w64-x86_64.cmake
 libxml2_archive=${OMXML_LIBXML2_ARCHIVE:-$root/../shared/deps/libxml2-2.15.3-src.tar.xz}
 jobs=$(nproc)
 
-packages=(cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 googletest libcli11-dev xz-utils)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$root/scripts/apt.sh" cmake make g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 googletest \
+  libcli11-dev xz-utils
 
 # Builds one dependency with the toolchain into the prefix, unless the same
 # sources were built there before (a stamp holds their fingerprint).
