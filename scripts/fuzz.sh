@@ -18,13 +18,6 @@ targets=${OMXML_FUZZ_TARGETS:-"reader load xpath"}
 build_dir=${OMXML_FUZZ_BUILD_DIR:-build-fuzz}
 work=${OMXML_FUZZ_WORK_DIR:-$build_dir/work}
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-if ! command -v clang++ >/dev/null 2>&1 || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then
-  echo "Installing: clang libclang-rt-14-dev"
-  export DEBIAN_FRONTEND=noninteractive
-  as_root apt-get update -qq
-  as_root apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev >/dev/null
-fi
 OMXML_WITH_FUZZ=1 bash scripts/deps.sh
 
 # The library is instrumented for coverage too; only the fuzz programs link the engine.
