@@ -774,22 +774,15 @@ xmlDocPtr parse(xmlInputReadCallback read, void* context, const std::string& url
     ctxt->sax->getParameterEntity = &get_parameter_entity;
     ctxt->sax->entityDecl = &entity_declaration;
     ctxt->sax->reference = &unresolved_reference;
-    ctxt->sax->startElementNs = &start_element;
-    ctxt->sax->endElementNs = &end_element;
-    ctxt->sax->characters = &characters;
-    ctxt->sax->ignorableWhitespace = &characters;
-    ctxt->sax->cdataBlock = &cdata_block;
-    ctxt->sax->comment = &comment;
-    ctxt->sax->processingInstruction = &instruction;
-    if (!mode.keep_tree) {
-        ctxt->sax->startElementNs = &check_start;
-        ctxt->sax->endElementNs = &check_end;
-        ctxt->sax->characters = &check_text;
-        ctxt->sax->ignorableWhitespace = &check_text;
-        ctxt->sax->cdataBlock = &check_cdata;
-        ctxt->sax->comment = &check_comment;
-        ctxt->sax->processingInstruction = &check_instruction;
-    }
+    // A load builds the tree; a check only watches the events go by.
+    const bool tree = mode.keep_tree;
+    ctxt->sax->startElementNs = tree ? &start_element : &check_start;
+    ctxt->sax->endElementNs = tree ? &end_element : &check_end;
+    ctxt->sax->characters = tree ? &characters : &check_text;
+    ctxt->sax->ignorableWhitespace = tree ? &characters : &check_text;
+    ctxt->sax->cdataBlock = tree ? &cdata_block : &check_cdata;
+    ctxt->sax->comment = tree ? &comment : &check_comment;
+    ctxt->sax->processingInstruction = tree ? &instruction : &check_instruction;
 
     int limit = options.entity_expansion_limit();
     LoadState state;
